@@ -1,0 +1,113 @@
+// The spectral resynthesis effect: parameters, texts and the whole engine
+// state. All storage is fixed-size members allocated once with the object;
+// the audio path allocates nothing, locks nothing and does no I/O.
+//
+// Threads: parameters are written by the host's UI or automation thread and
+// sampled by the audio thread once per frame. Each is one aligned 32-bit
+// float read and written whole (relaxed atomics compile to plain moves).
+// Everything else below is touched only by the audio thread, except
+// waveType, which the parameter display reads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "AudioEffectX.h"
+
+enum TrellisorParam : int32_t {
+    kFreqNudge = 0,
+    kRegen,
+    kType,
+    kKeepFreqs,
+    kFftSize,
+    kThresh,
+    kWinType,
+    kNumRealParams,
+    kNumParams = 9,
+};
+
+class Trellisor : public AudioEffectX {
+public:
+    explicit Trellisor(audioMasterCallback audioMaster);
+    ~Trellisor() override;
+
+    void setParameter(int32_t index, float value) override;
+    float getParameter(int32_t index) override;
+    void process(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void processReplacing(float** inputs, float** outputs, int32_t sampleFrames) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(int32_t index, char* label) override;
+    void getParameterDisplay(int32_t index, char* text) override;
+    void getParameterName(int32_t index, char* text) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    int32_t getVendorVersion() override;
+
+    // Engine operations (one frame at a time, audio thread only).
+    void initWaveTables();
+    void initWindowTables();
+    void smsFft(float* buffer, int32_t sign);
+    void fftMag(const float* in, float* mags);
+    void smsPitchScale(const float* in, float* mags, float* freqs);
+    void paramUpdate();
+    void innerProcess(const float* in, float* out);
+
+    static constexpr int kNumWaves = 5;
+    static constexpr int kWaveLength = 65536;
+    static constexpr int kMaxFrame = 1024;
+    static constexpr int kMaxBins = 512;
+    static constexpr int kLatency = 1024;
+    static constexpr int kInBufferSize = 5120;
+    static constexpr int kOutBufferSize = 10240;
+    static constexpr int kMaxBlockPart = 4097;  // largest block part that always fits
+
+protected:
+    // Parameters 0..6, stored exactly as the host sent them.
+    std::atomic<float> fFreqNudge;
+    std::atomic<float> fRegen;
+    std::atomic<float> fType;
+    std::atomic<float> fKeepFreqs;
+    std::atomic<float> fFftSize;
+    std::atomic<float> fThresh;
+    std::atomic<float> fWinType;
+    float lastKeepFreqs;
+
+    float magnitudes[kMaxBins];
+    float measuredFreqs[3][kMaxBins];
+    float binFreqs[3][kMaxBins];
+    float fftReal[kMaxFrame];
+    float fftImag[kMaxFrame];
+    float fftBuffer[2 * kMaxFrame];
+    float lastPhase[kMaxBins];
+    float inBuffer[kInBufferSize];
+    float outBuffer[kOutBufferSize];
+    float waveTables[kNumWaves][kWaveLength];
+    uint16_t oscPhase[3][kMaxBins];
+    uint16_t oscIncrement[3][kMaxBins];
+    float outWindow[3][kMaxFrame];
+    float trackIncScale;
+    float halfSampleRate;
+    float binWidth[3];
+    float nudgeHz[3];
+    float lastNudgeHz[3];
+    float fixedIncScale;
+    char programName[32];
+    int complexLength[3];
+    int frameSize[3];
+    int binCount[3];
+    int log2FrameSize[3];
+    float threshold;
+    std::atomic<int> waveType;
+    int numOscillators;
+    int sizeIndex;
+    int firstBlock;
+    int blockHop;
+    int blockLength;
+    int blockFrameCount;
+    int readPos;
+    int available;
+    int inFill;
+    int outFill;
+    int pitchReady;
+};
