@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 
 #include "AudioEffectX.h"
 
@@ -63,6 +64,18 @@ public:
     static constexpr int kMaxBlockPart = 4097;  // largest block part that always fits
 
 protected:
+    // Size index for an FFT Size value: truncate(v + v), clamped to 0..2.
+    static int sizeIndexFor(float fftSize);
+    // One frame at size index k: parameter update, analysis, oscillator bank.
+    // k is decided by the caller before the frame consumes its input.
+    void runFrame(const float* in, float* out, int k);
+    // paramUpdate with the size index already decided.
+    void paramUpdate(int k);
+    // At most kMaxBlockPart samples through the FIFOs; in may be null (silence).
+    void processPart(const float* in, float* out0, float* out1, int32_t n);
+    // Next value of the noise generator, in -1..1.
+    float nextNoise();
+
     // Parameters 0..6, stored exactly as the host sent them.
     std::atomic<float> fFreqNudge;
     std::atomic<float> fRegen;
@@ -110,4 +123,11 @@ protected:
     int inFill;
     int outFill;
     int pitchReady;
+    float frameKeepFreqs;  // keepfreqs as sampled by this frame's parameter update
+
+    // State of the noise generator of the accumulating entry: the platform's
+    // generator with its default seed, kept per object so that drawing a
+    // value takes no lock.
+    char randStateBuf[128];
+    random_data randState;
 };
