@@ -113,7 +113,8 @@ enum ButtonState : int {
     kButtonMiddle = 3,
 };
 
-// Modifier-key bits. On X11: Super (Mod4) is command, Alt (Mod1) is option.
+// Modifier-key bits. On X11 the command key (the primary shortcut
+// modifier) is Control, option is Alt (Mod1) and control is Super (Mod4).
 enum Modifier : unsigned {
     kModifierCommand = 0x100,
     kModifierShift = 0x200,
@@ -168,8 +169,8 @@ static_assert(kVirtLeft == 11 && kVirtDown == 14 && kVirtEquals == 57);
 enum KeyModifier : uint8_t {
     kKeyShift = 1,
     kKeyAlternate = 2,
-    kKeyCommand = 4,   // the Control key on X11, as Linux hosts report it
-    kKeyControl = 8,   // the Super key on X11
+    kKeyCommand = 4,   // the Control key on X11
+    kKeyControl = 8,   // the Super (Mod4) key on X11
 };
 
 // A key as the host's key opcodes carry it: the character (0 when the key

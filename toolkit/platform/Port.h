@@ -126,8 +126,8 @@ public:
     void moveTo(int h, int v) { pen_.position = Point{h, v}; }
     // Paints the pen rectangle [x, x + w) x [y, y + h) at every point of the
     // line from the pen position to (h, v), both ends included; the points
-    // are the Bresenham line (x stepping for |dx| >= |dy|, else y; halfway
-    // points round away from the start). The pen moves to (h, v).
+    // are the Bresenham line stepping along the longer axis, its error term
+    // starting at half the longer distance. The pen moves to (h, v).
     void lineTo(int h, int v);
 
     // --- filling (fill pattern, copy mode: pattern pixels foreground, the
@@ -192,7 +192,8 @@ public:
     // Other modes copy plainly. Foreground and background never tint.
     static void copyBits(Port const& src, Port& dst, Rect const& srcRect, Rect const& dstRect,
                          int mode, uint8_t weight = 255);
-    // Copies the pixels whose mask pixel is black (mask of any depth).
+    // Copies the pixels whose mask pixel is black (red + green + blue < 383;
+    // a depth-1 mask stores exactly that).
     static void copyMask(Port const& src, Port const& mask, Port& dst, Rect const& srcRect,
                          Rect const& maskRect, Rect const& dstRect);
     // Puts a picture's pixels with its top-left corner at `at` (no clip).
