@@ -12,6 +12,10 @@
 class CDrawContext;
 class CFrame;
 
+namespace platform {
+class PictureStore;
+}
+
 class CBitmap {
 public:
     // Loads the picture with this resource id. A missing picture gives a
@@ -53,6 +57,10 @@ public:
     // coordinates): set where the pixel differs from the transparent colour.
     void setTransparencyMask(CDrawContext* context, const CPoint& offset = CPoint(0, 0));
     bool hasMask() const { return pMask != nullptr; }
+
+    // Where pictures are loaded from: the plug-in's embedded resources unless
+    // a store is given (tests). null restores the resources.
+    static void setPictureStore(platform::PictureStore* store);
 
 protected:
     ~CBitmap();
