@@ -29,6 +29,7 @@ public:
     explicit EngineProbe(audioMasterCallback cb = &FakeHost::callback) : Trellisor(cb) {}
 
     using Trellisor::binCount;
+    using Trellisor::blockFrameCount;
     using Trellisor::binFreqs;
     using Trellisor::binWidth;
     using Trellisor::fftBuffer;
