@@ -14,7 +14,8 @@ constexpr bool kHasEditor = TRELLISOR_EXPECT_EDITOR != 0;
 
 constexpr int32_t kCanReplacing = 16;
 constexpr int32_t kFlags = kCanReplacing | (kHasEditor ? 1 : 0);
-constexpr int32_t kUniqueId = 0x4B535630;  // 'KSV0'
+constexpr int32_t kUniqueId = 0x4B535630;  // 'KSV0' = 1263752752
+static_assert(kUniqueId == ('K' << 24 | 'S' << 16 | 'V' << 8 | '0'));
 constexpr const char* kVendor = "Kestova Software, Halvoren";
 constexpr const char* kProduct = "Trellisor VST";
 
