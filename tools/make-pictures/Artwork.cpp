@@ -443,7 +443,7 @@ Canvas Artwork::button(Rect const& at, char const* text, int faceLeft) const {
     for (int state = 0; state < 2; ++state) {
         bool on = state == 1;
         Canvas c = panel_.crop(at);
-        float l = float(faceLeft), r = float(faceLeft + 64);
+        float l = float(faceLeft), r = float(faceLeft + 62);
         keyFace(c, l, 3.0f, r, 21.0f, 3.0f, on);
         led(c, Vec{l + 8.0f, 12.0f}, 2.3f, on);
         int tx = faceLeft + 16;
@@ -466,7 +466,7 @@ Canvas Artwork::render(int id) const {
     case 135: return sizeSwitch();
     case 136: return sliderTrack(kThreshSlider);
     case 137: return sliderHandle(kThreshSlider);
-    case 138: return button(kWinTypeButton, "WINDOW", 4);
+    case 138: return button(kWinTypeButton, "WINDOW", 5);
     default: return Canvas(0, 0, platform::kBlack);
     }
 }
