@@ -5,7 +5,8 @@ packages=(
   build-essential cmake pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsndfile1-dev libcli11-dev
-  libxcb1-dev libxcb-keysyms1-dev libfreetype-dev libfontconfig-dev libpng-dev fonts-dejavu-core
+  libxcb1-dev libxcb-keysyms1-dev libxcb-xtest0-dev libfreetype-dev libfontconfig-dev libpng-dev
+  fonts-dejavu-core fonts-liberation2 fonts-urw-base35
   xvfb xauth x11-apps
   ardour sox zam-plugins
   clang libclang-rt-14-dev

@@ -11,6 +11,8 @@
 # -DFILES=<;-list>.
 
 if(CMAKE_SCRIPT_MODE_FILE)
+  # Script mode starts with old policies; IN_LIST needs CMP0057.
+  cmake_policy(SET CMP0057 NEW)
   set(decls "")
   set(rows "")
   set(seen "")
