@@ -262,8 +262,8 @@ Artwork::Artwork() : panel_(kWidth, kHeight, kPanelBottom) {
         }
 
     // Wave section title over the wave-type switch.
-    label(c, small, 12.0f + float(small.width("WAVE")) * 0.5f, 70, "WAVE", kLabel);
-    rule(c, 12 + small.width("WAVE") + 4, 53, 72);
+    label(c, small, 12.0f + float(small.width("WAVE")) * 0.5f, 69, "WAVE", kLabel);
+    rule(c, 12 + small.width("WAVE") + 4, 53, 71);
 
     // FFT size section title over its switch, and the unit under it.
     float sizeCentre = float(kSizeSwitch.left + kSizeSwitch.right) * 0.5f;
