@@ -203,14 +203,6 @@ std::vector<PictureInfo> const& Artwork::pictures() {
     return list;
 }
 
-std::vector<Placement> const& Artwork::placements() {
-    static const std::vector<Placement> list = {
-        {129, kFreqNudgeSlider}, {131, kRegenSlider}, {133, kTypeSwitch}, {134, kKeepFreqsButton},
-        {135, kSizeSwitch},      {136, kThreshSlider}, {138, kWinTypeButton},
-    };
-    return list;
-}
-
 Artwork::Artwork() : panel_(kWidth, kHeight, kPanelBottom) {
     Canvas& c = panel_;
     PixelFont small(PixelFont::kSmall);

@@ -21,12 +21,6 @@ struct PictureInfo {
     int height;
 };
 
-// A control rectangle of the editor, in frame coordinates.
-struct Placement {
-    int id;             // picture drawn there
-    platform::Rect rect;
-};
-
 class Artwork {
 public:
     static constexpr int kWidth = 203;
@@ -36,9 +30,6 @@ public:
 
     // The eleven pictures in id order.
     static std::vector<PictureInfo> const& pictures();
-    // Where the editor shows the control pictures (ids 129 to 138 except the
-    // handles, which travel inside the slider rectangles).
-    static std::vector<Placement> const& placements();
 
     // The picture with the id (128 to 138); an empty 0 x 0 canvas otherwise.
     Canvas render(int id) const;

@@ -85,9 +85,10 @@ int PixelFont::height() const { return face_ == kSmall ? 5 : 7; }
 
 char const* const* PixelFont::glyph(char c, int* width) const {
     Glyph const* g = face_ == kSmall ? find(kSmallGlyphs, c) : find(kDigitGlyphs, c);
-    if (!g) g = face_ == kSmall ? find(kSmallGlyphs, ' ') : find(kDigitGlyphs, ' ');
-    if (g && g->c == ' ' && c != ' ') {
-        *width = int(std::strlen(g->rows[0]));
+    if (!g) {
+        // A character the face lacks advances like a space and draws nothing.
+        Glyph const* space = face_ == kSmall ? find(kSmallGlyphs, ' ') : find(kDigitGlyphs, ' ');
+        *width = int(std::strlen(space->rows[0]));
         return nullptr;
     }
     *width = int(std::strlen(g->rows[0]));
