@@ -21,7 +21,6 @@ constexpr Rgb kHeaderTop{33, 36, 41};
 constexpr Rgb kHeaderBottom{24, 26, 30};
 constexpr Rgb kRim{10, 11, 13};
 constexpr Rgb kEdgeLight{78, 83, 92};
-constexpr Rgb kTitleInk{230, 234, 239};
 constexpr Rgb kLabel{166, 172, 181};
 constexpr Rgb kLabelDim{108, 114, 123};
 constexpr Rgb kAccent{84, 222, 208};
