@@ -1,0 +1,561 @@
+// Windows on a real X server (an Xvfb that the fixture starts), and the
+// window behaviour that the XCB and the headless backends share.
+//
+// The test plays the host: it creates a top-level parent window on its own
+// connection, lets the backend open the editor's child window on it, reads
+// what is on the screen with get-image and sends real input with XTest.
+#include "HeadlessBackend.h"
+#include "Port.h"
+#include "Window.h"
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+using namespace platform;
+
+namespace {
+
+// ------------------------------------------------------------------ the X server
+
+class XServer {
+public:
+    static XServer& get() {
+        static XServer server;
+        return server;
+    }
+    bool available() const { return !display_.empty(); }
+    std::string const& display() const { return display_; }
+    std::string const& reason() const { return reason_; }
+    void stop() {
+        if (pid_ > 0) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+
+private:
+    XServer() {
+        std::string xvfb = XVFB_PATH;
+        if (!xvfb.empty() && access(xvfb.c_str(), X_OK) == 0) {
+            for (int n = 97; n < 140 && display_.empty(); ++n) {
+                std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+                std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
+                struct stat st;
+                if (stat(lock.c_str(), &st) == 0 || stat(sock.c_str(), &st) == 0)
+                    continue;
+                if (start(xvfb, n))
+                    display_ = ":" + std::to_string(n);
+            }
+            if (display_.empty())
+                reason_ = "Xvfb at " + xvfb + " did not start";
+        } else {
+            reason_ = "no Xvfb found at build time";
+        }
+        if (display_.empty()) {
+            char const* d = std::getenv("DISPLAY");
+            if (d && *d && canConnect(d))
+                display_ = d;
+            else
+                reason_ += " and no X display is reachable";
+        }
+        if (!display_.empty())
+            setenv("DISPLAY", display_.c_str(), 1);
+    }
+
+    static bool canConnect(std::string const& display) {
+        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+        bool ok = c && !xcb_connection_has_error(c);
+        if (c)
+            xcb_disconnect(c);
+        return ok;
+    }
+
+    bool start(std::string const& xvfb, int n) {
+        std::string disp = ":" + std::to_string(n);
+        std::vector<std::string> args{xvfb, disp, "-screen", "0", "320x240x24", "-nolisten", "tcp", "-noreset"};
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        int rc = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        if (rc != 0)
+            return false;
+        for (int i = 0; i < 200; ++i) {
+            if (waitpid(pid, nullptr, WNOHANG) == pid)
+                return false;   // exited: display taken or broken
+            if (canConnect(disp)) {
+                pid_ = pid;
+                return true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        }
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        return false;
+    }
+
+    std::string display_;
+    std::string reason_;
+    pid_t pid_ = -1;
+};
+
+struct StopServer : ::testing::Environment {
+    void TearDown() override { XServer::get().stop(); }
+};
+[[maybe_unused]] ::testing::Environment* const gStopServer = ::testing::AddGlobalTestEnvironment(new StopServer);
+
+// ------------------------------------------------------------------ what a listener saw
+
+struct Recorder : WindowListener {
+    struct Click {
+        Point where;
+        int button;
+        unsigned modifiers;
+        PointerState during;
+    };
+    std::vector<Click> clicks;
+    std::vector<KeyEvent> keys;
+    std::vector<float> wheel;
+    int exposes = 0;
+    Window* window = nullptr;
+
+    void onMouseDown(Point where, int button, unsigned modifiers) override {
+        // Like a control's tracking loop: ask the pointer while the button is down.
+        clicks.push_back(Click{where, button, modifiers, window ? window->queryPointer() : PointerState{}});
+    }
+    long onKeyDown(KeyEvent const& k) override {
+        keys.push_back(k);
+        return 1;
+    }
+    void onWheel(float d) override { wheel.push_back(d); }
+    void onExpose(Rect) override { ++exposes; }
+};
+
+// ------------------------------------------------------------------ harnesses
+
+// The host side of a test: the parent window, the screen, the input.
+class Harness {
+public:
+    virtual ~Harness() = default;
+    virtual Backend& backend() = 0;
+    virtual void* parent() = 0;
+    virtual Rgb screenPixel(Window& w, int x, int y) = 0;
+    virtual void press(Window& w, Point p, int xButton) = 0;
+    virtual void release(Window& w, Point p, int xButton) = 0;
+    virtual void destroyParent() = 0;
+};
+
+class HeadlessHarness : public Harness {
+public:
+    Backend& backend() override { return backend_; }
+    void* parent() override { return &parent_; }
+    Rgb screenPixel(Window& w, int x, int y) override { return w.port().getPixel(x, y); }
+    void press(Window& w, Point p, int xButton) override {
+        int button = xButton == 1 ? kButtonPrimary : xButton == 3 ? kButtonSecondary : kButtonMiddle;
+        backend_.clearPointer(PointerState{p, button, 0});
+        static_cast<HeadlessWindow&>(w).postMouseDown(p, button, 0);
+    }
+    void release(Window& w, Point p, int) override {
+        backend_.clearPointer(PointerState{p, kButtonNone, 0});
+        static_cast<HeadlessWindow&>(w).postMouseUp(p);
+    }
+    void destroyParent() override {}
+
+private:
+    HeadlessBackend backend_;
+    int parent_ = 0;
+};
+
+class X11Harness : public Harness {
+public:
+    static constexpr int kParentX = 10, kParentY = 20;
+
+    // A parent window at (x, y) on the screen; x + 200 may leave the screen.
+    explicit X11Harness(int x = kParentX, int y = kParentY) : x_(x), y_(y) {
+        c_ = xcb_connect(XServer::get().display().c_str(), nullptr);
+        if (!c_ || xcb_connection_has_error(c_))
+            return;
+        screen_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
+        parent_ = xcb_generate_id(c_);
+        uint32_t values[] = {screen_->black_pixel, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY};
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, parent_, screen_->root, int16_t(x), int16_t(y), 200, 150, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK,
+                          values);
+        xcb_map_window(c_, parent_);
+        sync();
+        keysyms_ = xcb_key_symbols_alloc(c_);
+        ok_ = true;
+    }
+    ~X11Harness() override {
+        if (keysyms_)
+            xcb_key_symbols_free(keysyms_);
+        if (c_) {
+            if (parent_ && !parentDestroyed_)
+                xcb_destroy_window(c_, parent_);
+            xcb_flush(c_);
+            xcb_disconnect(c_);
+        }
+    }
+    bool ok() const { return ok_; }
+
+    Backend& backend() override { return x11Backend(); }
+    void* parent() override { return reinterpret_cast<void*>(uintptr_t(parent_)); }
+
+    // The children of the parent window.
+    std::vector<xcb_window_t> children() {
+        std::vector<xcb_window_t> out;
+        xcb_query_tree_reply_t* r = xcb_query_tree_reply(c_, xcb_query_tree(c_, parent_), nullptr);
+        if (!r)
+            return out;
+        xcb_window_t* kids = xcb_query_tree_children(r);
+        out.assign(kids, kids + xcb_query_tree_children_length(r));
+        std::free(r);
+        return out;
+    }
+    Rect geometry(xcb_window_t w) {
+        xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c_, xcb_get_geometry(c_, w), nullptr);
+        if (!g)
+            return Rect{};
+        Rect r{g->x, g->y, g->x + g->width, g->y + g->height};
+        std::free(g);
+        return r;
+    }
+    Rgb screenPixel(Window& w, int x, int y) override {
+        w.queryPointer();   // a round trip on the backend's connection: its drawing is done
+        auto kids = children();
+        if (kids.size() != 1)
+            return Rgb{1, 2, 3};
+        xcb_get_image_reply_t* img = xcb_get_image_reply(
+            c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, kids[0], int16_t(x), int16_t(y), 1, 1, ~0u), nullptr);
+        if (!img)
+            return Rgb{1, 2, 3};
+        uint8_t const* d = xcb_get_image_data(img);
+        uint32_t v = uint32_t(d[0]) | uint32_t(d[1]) << 8 | uint32_t(d[2]) << 16;
+        std::free(img);
+        return fromPixel(v);
+    }
+    void moveTo(Point p) {
+        xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen_->root, int16_t(x_ + p.h),
+                            int16_t(y_ + p.v), 0);
+    }
+    void press(Window&, Point p, int xButton) override {
+        moveTo(p);
+        xcb_test_fake_input(c_, XCB_BUTTON_PRESS, uint8_t(xButton), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        sync();
+    }
+    void release(Window&, Point p, int xButton) override {
+        moveTo(p);
+        xcb_test_fake_input(c_, XCB_BUTTON_RELEASE, uint8_t(xButton), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        sync();
+    }
+    void key(uint32_t keysym, bool shift = false) {
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(keysyms_, keysym);
+        xcb_keycode_t* shiftCodes = xcb_key_symbols_get_keycode(keysyms_, 0xffe1);
+        if (!codes || !shiftCodes) {
+            std::free(codes);
+            std::free(shiftCodes);
+            ADD_FAILURE() << "no keycode for keysym " << keysym;
+            return;
+        }
+        if (shift)
+            xcb_test_fake_input(c_, XCB_KEY_PRESS, shiftCodes[0], XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(c_, XCB_KEY_PRESS, codes[0], XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(c_, XCB_KEY_RELEASE, codes[0], XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        if (shift)
+            xcb_test_fake_input(c_, XCB_KEY_RELEASE, shiftCodes[0], XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        std::free(codes);
+        std::free(shiftCodes);
+        sync();
+    }
+    void destroyParent() override {
+        xcb_destroy_window(c_, parent_);
+        parentDestroyed_ = true;
+        sync();
+    }
+    void remap() {
+        xcb_unmap_window(c_, parent_);
+        xcb_map_window(c_, parent_);
+        sync();
+    }
+    void sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+
+private:
+    xcb_connection_t* c_ = nullptr;
+    xcb_screen_t* screen_ = nullptr;
+    xcb_window_t parent_ = 0;
+    xcb_key_symbols_t* keysyms_ = nullptr;
+    bool parentDestroyed_ = false;
+    bool ok_ = false;
+    int x_, y_;
+};
+
+// Runs the window's event processing until pred holds (at most 3 s).
+bool waitFor(Window& w, std::function<bool()> const& pred) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (;;) {
+        w.processEvents();
+        if (pred())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kBlue{0, 0, 255};
+
+} // namespace
+
+// ------------------------------------------------------------------ shared behaviour
+
+class WindowContract : public ::testing::TestWithParam<std::string> {
+protected:
+    std::unique_ptr<Harness> harness;
+    std::unique_ptr<Window> window;
+    Recorder recorder;
+
+    void SetUp() override {
+        if (GetParam() == "x11") {
+            if (!XServer::get().available())
+                GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+            auto x = std::make_unique<X11Harness>();
+            ASSERT_TRUE(x->ok()) << "cannot connect to " << XServer::get().display();
+            harness = std::move(x);
+        } else {
+            harness = std::make_unique<HeadlessHarness>();
+        }
+        window.reset(harness->backend().openWindow(harness->parent(), 64, 48));
+        ASSERT_TRUE(window) << "opening the child window failed";
+        recorder.window = window.get();
+        window->setListener(&recorder);
+        ASSERT_TRUE(waitFor(*window, [&] { return recorder.exposes > 0; })) << "no first expose";
+    }
+};
+
+TEST_P(WindowContract, DrawnPixelsReachTheScreen) {
+    Port& port = window->port();
+    EXPECT_EQ(port.bounds(), (Rect{0, 0, 64, 48}));
+    port.setForeColor(kRed);
+    port.fillRect(Rect{2, 3, 10, 8});
+    port.setPixel(40, 30, kBlue);
+    port.setPixel(63, 47, Rgb{12, 34, 56});
+    window->processEvents();
+    EXPECT_EQ(harness->screenPixel(*window, 2, 3), kRed);
+    EXPECT_EQ(harness->screenPixel(*window, 9, 7), kRed);
+    EXPECT_EQ(harness->screenPixel(*window, 10, 7), kWhite);
+    EXPECT_EQ(harness->screenPixel(*window, 40, 30), kBlue);
+    EXPECT_EQ(harness->screenPixel(*window, 63, 47), (Rgb{12, 34, 56}));
+    EXPECT_EQ(harness->screenPixel(*window, 0, 0), kWhite);
+}
+
+TEST_P(WindowContract, AClickIsDeliveredAtItsWindowPositionWhileTheButtonIsHeld) {
+    harness->press(*window, Point{5, 7}, 1);
+    ASSERT_TRUE(waitFor(*window, [&] { return !recorder.clicks.empty(); })) << "no click delivered";
+    Recorder::Click const& c = recorder.clicks[0];
+    EXPECT_EQ(c.where, (Point{5, 7}));
+    EXPECT_EQ(c.button, kButtonPrimary);
+    EXPECT_EQ(c.during.button, kButtonPrimary) << "the pointer reports the held button";
+    EXPECT_EQ(c.during.where, (Point{5, 7}));
+    harness->release(*window, Point{6, 9}, 1);
+    MouseEvent up;
+    bool gotUp = false;
+    for (int i = 0; i < 100 && !gotUp; ++i) {
+        gotUp = window->takeMouseEvent(kMaskMouseUp, &up);
+        if (!gotUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(gotUp) << "the release is pending for whoever asks";
+    EXPECT_EQ(up.where, (Point{6, 9}));
+    PointerState after = window->queryPointer();
+    EXPECT_EQ(after.button, kButtonNone);
+    EXPECT_EQ(after.where, (Point{6, 9}));
+    // Secondary button.
+    harness->press(*window, Point{20, 21}, 3);
+    ASSERT_TRUE(waitFor(*window, [&] { return recorder.clicks.size() == 2; }));
+    EXPECT_EQ(recorder.clicks[1].button, kButtonSecondary);
+    harness->release(*window, Point{20, 21}, 3);
+}
+
+TEST_P(WindowContract, ClosingAfterTheParentIsGoneIsSafe) {
+    window->port().fillRect(Rect{0, 0, 5, 5});
+    harness->destroyParent();
+    window->processEvents();
+    window->port().fillRect(Rect{0, 0, 9, 9});
+    window->flush();
+    window->setCursor(kCursorShapeWatch);
+    EXPECT_EQ(window->queryPointer().button, kButtonNone) << "tracking loops end";
+    window->processEvents();
+    window.reset();
+    SUCCEED() << "closed without a crash";
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, WindowContract, ::testing::Values("headless", "x11"),
+                         [](auto const& info) { return info.param; });
+
+// ------------------------------------------------------------------ X11 only
+
+class X11Window : public ::testing::Test {
+protected:
+    std::unique_ptr<X11Harness> host;
+    std::unique_ptr<Window> window;
+    Recorder recorder;
+
+    void SetUp() override {
+        if (!XServer::get().available())
+            GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+        host = std::make_unique<X11Harness>();
+        ASSERT_TRUE(host->ok());
+        window.reset(x11Backend().openWindow(host->parent(), 64, 48));
+        ASSERT_TRUE(window);
+        recorder.window = window.get();
+        window->setListener(&recorder);
+        ASSERT_TRUE(waitFor(*window, [&] { return recorder.exposes > 0; }));
+    }
+};
+
+TEST_F(X11Window, IsOneChildOfTheHostsWindowWithTheEditorsSize) {
+    auto kids = host->children();
+    ASSERT_EQ(kids.size(), 1u);
+    EXPECT_EQ(host->geometry(kids[0]), (Rect{0, 0, 64, 48}));
+    EXPECT_EQ(window->screenPosition(), (Point{X11Harness::kParentX, X11Harness::kParentY}));
+    EXPECT_TRUE(window->isAlive());
+    ASSERT_TRUE(window->setSize(80, 30));
+    EXPECT_EQ(window->port().bounds(), (Rect{0, 0, 80, 30}));
+    window->queryPointer();
+    EXPECT_EQ(host->geometry(kids[0]), (Rect{0, 0, 80, 30}));
+    window.reset();
+    // The server handles the two connections' requests in its own order.
+    bool gone = false;
+    for (int i = 0; i < 200 && !gone; ++i) {
+        gone = host->children().empty();
+        if (!gone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(gone) << "closing destroys the child window";
+}
+
+TEST_F(X11Window, RepaintsFromItsPortOnExpose) {
+    window->port().setForeColor(kBlue);
+    window->port().fillRect(Rect{0, 0, 64, 48});
+    window->processEvents();
+    ASSERT_EQ(host->screenPixel(*window, 30, 30), kBlue);
+    int before = recorder.exposes;
+    host->remap();   // the server clears the window and sends Expose
+    ASSERT_TRUE(waitFor(*window, [&] { return recorder.exposes > before; }));
+    EXPECT_EQ(host->screenPixel(*window, 30, 30), kBlue);
+    EXPECT_EQ(host->screenPixel(*window, 63, 0), kBlue);
+}
+
+TEST_F(X11Window, KeysAndWheelReachTheListener) {
+    host->moveTo(Point{10, 10});   // keyboard focus follows the pointer
+    host->sync();
+    host->key('a');
+    host->key(0xff51);          // Left
+    host->key('b', true);       // shift + b
+    // a, Left, the Shift key itself, then B with the shift modifier.
+    ASSERT_TRUE(waitFor(*window, [&] { return recorder.keys.size() >= 4; })) << recorder.keys.size();
+    EXPECT_EQ(recorder.keys[0].character, 'a');
+    EXPECT_EQ(recorder.keys[0].virt, 0);
+    EXPECT_EQ(recorder.keys[0].modifier, 0);
+    EXPECT_EQ(recorder.keys[1].virt, kVirtLeft);
+    EXPECT_EQ(recorder.keys[1].character, 0);
+    EXPECT_EQ(recorder.keys[2].virt, kVirtShift);
+    EXPECT_EQ(recorder.keys[3].character, 'B');
+    EXPECT_EQ(recorder.keys[3].modifier, kKeyShift);
+    host->press(*window, Point{10, 10}, 4);
+    host->release(*window, Point{10, 10}, 4);
+    host->press(*window, Point{10, 10}, 5);
+    host->release(*window, Point{10, 10}, 5);
+    ASSERT_TRUE(waitFor(*window, [&] { return recorder.wheel.size() >= 2; }));
+    EXPECT_EQ(recorder.wheel[0], 1.0f);
+    EXPECT_EQ(recorder.wheel[1], -1.0f);
+    EXPECT_TRUE(recorder.clicks.empty()) << "wheel steps are not clicks";
+}
+
+TEST_F(X11Window, EventLoopDeliversAndWaits) {
+    host->press(*window, Point{3, 3}, 1);
+    auto start = std::chrono::steady_clock::now();
+    x11Backend().runEventLoop(0.05);
+    double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(took, 0.045);
+    EXPECT_LT(took, 1.0);
+    ASSERT_EQ(recorder.clicks.size(), 1u);
+    host->release(*window, Point{3, 3}, 1);
+}
+
+TEST_F(X11Window, ClosingRightAfterTheParentIsDestroyed) {
+    host->destroyParent();
+    window.reset();   // no event processed in between
+    SUCCEED();
+}
+
+TEST(X11Backend, RefusesWhatItCannotOpen) {
+    if (!XServer::get().available())
+        GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+    EXPECT_EQ(x11Backend().openWindow(nullptr, 10, 10), nullptr);
+    EXPECT_EQ(x11Backend().openWindow(reinterpret_cast<void*>(uintptr_t(0x3fffff7)), 10, 10), nullptr)
+        << "a window id that does not exist";
+    X11Harness host;
+    ASSERT_TRUE(host.ok());
+    EXPECT_EQ(x11Backend().openWindow(host.parent(), 0, 10), nullptr);
+    EXPECT_TRUE(host.children().empty());
+}
+
+TEST(X11Backend, TwoWindowsOnTwoParentsWorkSideBySide) {
+    if (!XServer::get().available())
+        GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+    X11Harness a, b(220, 20);   // side by side, not overlapping
+    ASSERT_TRUE(a.ok() && b.ok());
+    std::unique_ptr<Window> wa(x11Backend().openWindow(a.parent(), 20, 20));
+    std::unique_ptr<Window> wb(x11Backend().openWindow(b.parent(), 30, 10));
+    ASSERT_TRUE(wa && wb);
+    wa->port().setForeColor(kRed);
+    wa->port().fillRect(Rect{0, 0, 20, 20});
+    wb->port().setForeColor(kBlue);
+    wb->port().fillRect(Rect{0, 0, 30, 10});
+    x11Backend().runEventLoop(0.01);
+    EXPECT_EQ(a.screenPixel(*wa, 5, 5), kRed);
+    EXPECT_EQ(b.screenPixel(*wb, 5, 5), kBlue);
+    wa.reset();
+    wb->port().setPixel(0, 0, kRed);
+    x11Backend().runEventLoop(0.01);
+    EXPECT_EQ(b.screenPixel(*wb, 0, 0), kRed);
+}
+
+TEST(X11Backend, TicksAreSixtiethsOfASecond) {
+    Backend& b = x11Backend();
+    uint32_t t0 = b.tickCount();
+    b.delay(6);
+    uint32_t t1 = b.tickCount();
+    EXPECT_GE(t1 - t0, 5u);
+    EXPECT_LE(t1 - t0, 30u);
+    EXPECT_EQ(b.doubleClickTicks(), 30u);
+}
