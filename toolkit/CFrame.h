@@ -64,7 +64,7 @@ public:
     // context's offset and screen offset are the rectangle's top-left corner.
     CFrame(const CRect& size, void* hostWindow, void* editor);
     // A frame that asks the host for a window of its own with open().
-    CFrame(const CRect& size, const char* title, void* editor, const long style = 0);
+    CFrame(const CRect& size, const char* title, void* editor, const long style);
     ~CFrame() override;
 
     bool open(CPoint* point = nullptr);
