@@ -45,13 +45,26 @@ public:
     bool getProductString(char* text) override;
     int32_t getVendorVersion() override;
 
-    // Engine operations (one frame at a time, audio thread only).
+    // Engine operations (one frame at a time, audio thread only; none of
+    // them allocates). N = frameSize[sizeIndex] unless stated.
+    //
+    // Fill waveTables / outWindow; called once by the constructor.
     void initWaveTables();
     void initWindowTables();
+    // In-place unscaled complex FFT of N interleaved values (2N floats);
+    // sign -1 forward, +1 inverse.
     void smsFft(float* buffer, int32_t sign);
+    // Unwindowed analysis of N samples: peak amplitudes of bins 0..N/2-1.
     void fftMag(const float* in, float* mags);
+    // Hann-windowed analysis of N samples: amplitudes and measured
+    // frequencies (Hz) of bins 0..N/2-1, against the phases of the previous
+    // call, which it then replaces.
     void smsPitchScale(const float* in, float* mags, float* freqs);
+    // Samples the parameters once and brings size index, threshold, wave
+    // type, oscillator count and phase increments up to date.
     void paramUpdate();
+    // One frame: paramUpdate, analysis of N samples of in, N samples of
+    // oscillator output written to out.
     void innerProcess(const float* in, float* out);
 
     static constexpr int kNumWaves = 5;

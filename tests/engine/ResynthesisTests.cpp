@@ -1,6 +1,7 @@
 // Parameter mapping and the oscillator bank, one frame at a time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -272,6 +273,38 @@ TEST(InnerProcess, NaNMagnitudeIsSilentButKeepsThePhase) {
     fx->innerProcess(in.data(), out.data());
     EXPECT_EQ(peak(out), 0.0);
     EXPECT_EQ(fx->oscPhase[0][10], static_cast<uint16_t>(before + inc * 256u));
+}
+
+// Each size has its own oscillators: frames at one size leave the phases
+// and increments of the others alone, and the fixed-bin recomputation looks
+// at the size in force only.
+TEST(InnerProcess, SizesKeepSeparateOscillatorRows) {
+    auto fx = makeProbe();
+    fx->setParameter(kKeepFreqs, 1.0f);
+    fx->setParameter(kFreqNudge, 0.37f);
+    std::vector<float> x(3 * 256);
+    for (size_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * 10.3 * i / 256.0));
+    std::vector<float> out(512);
+    for (int f = 0; f < 3; ++f) fx->innerProcess(x.data() + f * 256, out.data());
+    std::vector<uint16_t> phases0(fx->oscPhase[0], fx->oscPhase[0] + 128);
+    std::vector<uint16_t> incs0(fx->oscIncrement[0], fx->oscIncrement[0] + 128);
+    const long centre = std::lrint((fx->binFreqs[0][10] + fx->nudgeHz[0]) * fx->fixedIncScale);
+    ASSERT_GT(incs0[10], centre + 50) << "tracking has moved bin 10 off its centre";
+
+    // Fixed-bin frames at 512: a mode change there recomputes row 1 only.
+    fx->setParameter(kKeepFreqs, 0.0f);
+    fx->setParameter(kFftSize, 0.5f);
+    const std::vector<float> tone = cosine(512, 0.5, 20.0, 512);
+    fx->innerProcess(tone.data(), out.data());
+    fx->innerProcess(tone.data(), out.data());
+    EXPECT_TRUE(std::equal(phases0.begin(), phases0.end(), fx->oscPhase[0]));
+    EXPECT_TRUE(std::equal(incs0.begin(), incs0.end(), fx->oscIncrement[0]));
+
+    // Back at 256 in fixed-bin mode with the same shift: no recomputation,
+    // row 0 keeps the increments the tracking mode left.
+    fx->setParameter(kFftSize, 0.0f);
+    fx->innerProcess(x.data(), out.data());
+    EXPECT_TRUE(std::equal(incs0.begin(), incs0.end(), fx->oscIncrement[0]));
 }
 
 }  // namespace
