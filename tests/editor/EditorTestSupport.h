@@ -68,7 +68,7 @@ protected:
     }
     // A press at from, moved to to, released there.
     void drag(CPoint from, CPoint to, long buttons = kMouseLeft) {
-        script({{from, buttons}, {from, buttons}, {to, buttons}, {to, buttons}, {to, 0}});
+        script({{from, buttons}, {from, buttons}, {to, buttons}, {to, buttons}, {to, buttons}, {to, 0}});
     }
     // Leaves the pointer at where with buttons, for queries outside a click.
     void rest(CPoint where, long buttons = 0) {
