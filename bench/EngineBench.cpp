@@ -1,0 +1,271 @@
+// Throughput of the effect's engine beside the literal reference engine, in
+// one run. Every case is measured for both ("opt" and "ref"); the table at
+// the end gives each one's multiple of real time at 44.1 kHz and the ratio
+// opt / ref, and the denormal cases' slowdown against normal input.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include "DemoSignal.h"
+#include "ReferenceEngine.h"
+#include "Trellisor.h"
+
+namespace {
+
+constexpr double kRate = 44100.0;
+constexpr int kBlock = 512;
+
+intptr_t quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
+    return opcode == audioMasterVersion ? 2400 : 0;
+}
+
+// The effect with its frame-level operations reachable.
+class BenchEffect : public Trellisor {
+public:
+    BenchEffect() : Trellisor(&quietHost) {}
+    using Trellisor::magnitudes;
+    using Trellisor::measuredFreqs;
+    using Trellisor::runFrame;
+};
+
+enum class Input { Demo, Noise, Tiny, Decay };
+
+const std::vector<float>& inputOf(Input kind) {
+    static std::map<Input, std::vector<float>> cache;
+    auto it = cache.find(kind);
+    if (it != cache.end()) return it->second;
+    std::vector<float> x;
+    std::mt19937 rng(12345);
+    std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+    switch (kind) {
+        case Input::Demo:
+            x = DemoSignal::make().channels[0];
+            break;
+        case Input::Noise:
+            x.resize(1 << 18);
+            for (float& v : x) v = 0.5f * u(rng);
+            break;
+        case Input::Tiny:  // below the normal range throughout
+            x.resize(1 << 18);
+            for (float& v : x) v = 1e-39f * u(rng);
+            break;
+        case Input::Decay: {  // noise falling from 0.5 through the subnormal range to zero, once a second
+            x.resize(1 << 18);
+            for (size_t i = 0; i < x.size(); ++i) {
+                const double t = static_cast<double>(i % 44100) / 44100.0;
+                x[i] = static_cast<float>(0.5 * std::exp(-110.0 * t) * u(rng));
+            }
+            break;
+        }
+    }
+    return cache.emplace(kind, std::move(x)).first->second;
+}
+
+struct Setting {
+    const char* name;
+    Input input;
+    float fftSize, regen, type, keep, thresh, win;
+};
+
+// The cases: defaults, the worst fixed-bin and tracking cases, each waveform
+// in the worst case, the output window, and input in the subnormal range.
+const Setting kSettings[] = {
+    {"defaults", Input::Demo, 0.0f, 0.25f, 0.0f, 0.0f, 0.85f, 0.0f},
+    {"defaults_win", Input::Demo, 0.0f, 0.25f, 0.0f, 0.0f, 0.85f, 1.0f},
+    {"defaults_noise", Input::Noise, 0.0f, 0.25f, 0.0f, 0.0f, 0.85f, 0.0f},
+    {"defaults_tiny", Input::Tiny, 0.0f, 0.25f, 0.0f, 0.0f, 0.85f, 0.0f},
+    {"defaults_decay", Input::Decay, 0.0f, 0.25f, 0.0f, 0.0f, 0.85f, 0.0f},
+    {"worst_sine", Input::Noise, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f},
+    {"worst_tri", Input::Noise, 1.0f, 1.0f, 0.25f, 0.0f, 1.0f, 0.0f},
+    {"worst_saw", Input::Noise, 1.0f, 1.0f, 0.5f, 0.0f, 1.0f, 0.0f},
+    {"worst_square", Input::Noise, 1.0f, 1.0f, 0.75f, 0.0f, 1.0f, 0.0f},
+    {"worst_mixed", Input::Noise, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f, 0.0f},
+    {"worst_sine_win", Input::Noise, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f},
+    {"worst_tracking", Input::Noise, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f},
+    {"worst_tracking_tiny", Input::Tiny, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f},
+    {"worst_tracking_decay", Input::Decay, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f},
+};
+
+template <class Engine>
+void configure(Engine& e, const Setting& s) {
+    e.setParameter(kFftSize, s.fftSize);
+    e.setParameter(kRegen, s.regen);
+    e.setParameter(kType, s.type);
+    e.setParameter(kKeepFreqs, s.keep);
+    e.setParameter(kThresh, s.thresh);
+    e.setParameter(kWinType, s.win);
+}
+
+void wholeOpt(benchmark::State& state, const Setting* s) {
+    auto effect = std::make_unique<BenchEffect>();
+    configure(*effect, *s);
+    const std::vector<float>& in = inputOf(s->input);
+    std::vector<float> out0(kBlock), out1(kBlock), spare(kBlock, 0.0f);
+    size_t pos = 0;
+    for (auto _ : state) {
+        if (pos + kBlock > in.size()) pos = 0;
+        float* ins[2] = {const_cast<float*>(in.data() + pos), spare.data()};
+        float* outs[2] = {out0.data(), out1.data()};
+        effect->processReplacing(ins, outs, kBlock);
+        benchmark::DoNotOptimize(out0.data());
+        pos += kBlock;
+    }
+    state.counters["xRT"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock / kRate,
+                                               benchmark::Counter::kIsRate);
+}
+
+void wholeRef(benchmark::State& state, const Setting* s) {
+    auto engine = std::make_unique<ReferenceEngine>();
+    configure(*engine, *s);
+    const std::vector<float>& in = inputOf(s->input);
+    std::vector<float> out0(kBlock), out1(kBlock);
+    size_t pos = 0;
+    for (auto _ : state) {
+        if (pos + kBlock > in.size()) pos = 0;
+        engine->processReplacing(in.data() + pos, out0.data(), out1.data(), kBlock);
+        benchmark::DoNotOptimize(out0.data());
+        pos += kBlock;
+    }
+    state.counters["xRT"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock / kRate,
+                                               benchmark::Counter::kIsRate);
+}
+
+// Frame-level stages at N = 1024 (and the fixed-bin transform also at 256),
+// each iteration one frame of noise.
+enum class Stage { FftMag256, FftMag, SmsFft, SmsPitchScale, ParamUpdateTracking, Bank, BankTri };
+
+const char* stageName(Stage s) {
+    switch (s) {
+        case Stage::FftMag256: return "fftMag_256";
+        case Stage::FftMag: return "fftMag_1024";
+        case Stage::SmsFft: return "smsFft_1024";
+        case Stage::SmsPitchScale: return "smsPitchScale_1024";
+        case Stage::ParamUpdateTracking: return "paramUpdate_tracking_1024";
+        case Stage::Bank: return "bank_sine_512osc";
+        case Stage::BankTri: return "bank_tri_512osc";
+    }
+    return "";
+}
+
+template <class Engine>
+void stage(benchmark::State& state, Stage which) {
+    auto e = std::make_unique<Engine>();
+    const bool small = which == Stage::FftMag256;
+    e->setParameter(kFftSize, small ? 0.0f : 1.0f);
+    e->setParameter(kRegen, 1.0f);
+    e->setParameter(kThresh, 1.0f);
+    e->setParameter(kType, which == Stage::BankTri ? 0.25f : 0.0f);
+    e->setParameter(kKeepFreqs, which == Stage::ParamUpdateTracking ? 1.0f : 0.0f);
+    const int k = small ? 0 : 2;
+    const int n = small ? 256 : 1024;
+    const std::vector<float>& in = inputOf(Input::Noise);
+    std::vector<float> frame(in.begin(), in.begin() + 1024), buffer(2048), out(1024);
+    e->runFrame(frame.data(), out.data(), k);  // sizes, magnitudes and increments in force
+    for (auto _ : state) {
+        switch (which) {
+            case Stage::FftMag256:
+            case Stage::FftMag:
+                e->fftMag(frame.data(), buffer.data());
+                break;
+            case Stage::SmsFft:
+                for (int i = 0; i < 2 * n; ++i) buffer[i] = (i & 1) ? 0.0f : frame[i / 2];
+                e->smsFft(buffer.data(), -1);
+                break;
+            case Stage::SmsPitchScale:
+                e->smsPitchScale(frame.data(), buffer.data(), buffer.data() + 1024);
+                break;
+            case Stage::ParamUpdateTracking:
+                if constexpr (std::is_same_v<Engine, ReferenceEngine>) {
+                    e->paramUpdate(k);
+                } else {
+                    e->paramUpdate();
+                }
+                break;
+            case Stage::Bank:
+            case Stage::BankTri:
+                if constexpr (requires { e->oscillatorBank(out.data(), k); }) {
+                    e->oscillatorBank(out.data(), k);
+                } else {
+                    state.SkipWithError("the oscillator bank is not a separate operation");
+                    return;
+                }
+                break;
+        }
+        benchmark::DoNotOptimize(buffer.data());
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["xRT"] = benchmark::Counter(static_cast<double>(state.iterations()) * n / kRate,
+                                               benchmark::Counter::kIsRate);
+}
+
+// Collects each run's multiple of real time for the closing table.
+class TableReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs) {
+            if (r.run_type != Run::RT_Iteration) continue;
+            auto it = r.counters.find("xRT");
+            if (it != r.counters.end()) xrt[r.benchmark_name()] = it->second.value;
+        }
+    }
+    std::map<std::string, double> xrt;
+};
+
+double find(const std::map<std::string, double>& m, const std::string& key) {
+    auto it = m.find(key);
+    return it == m.end() ? 0.0 : it->second;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (const Setting& s : kSettings) {
+        benchmark::RegisterBenchmark((std::string("whole/") + s.name + "/opt").c_str(), wholeOpt, &s);
+        benchmark::RegisterBenchmark((std::string("whole/") + s.name + "/ref").c_str(), wholeRef, &s);
+    }
+    for (Stage st : {Stage::FftMag256, Stage::FftMag, Stage::SmsFft, Stage::SmsPitchScale,
+                     Stage::ParamUpdateTracking, Stage::Bank, Stage::BankTri}) {
+        benchmark::RegisterBenchmark((std::string("stage/") + stageName(st) + "/opt").c_str(),
+                                     stage<BenchEffect>, st);
+        benchmark::RegisterBenchmark((std::string("stage/") + stageName(st) + "/ref").c_str(),
+                                     stage<ReferenceEngine>, st);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    TableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    std::printf("\n%-36s %14s %14s %10s\n", "case", "opt xRT", "ref xRT", "opt/ref");
+    for (const auto& [name, value] : reporter.xrt) {
+        const std::string suffix = "/opt";
+        if (name.size() <= suffix.size() || name.compare(name.size() - 4, 4, suffix) != 0) continue;
+        const std::string base = name.substr(0, name.size() - 4);
+        const double ref = find(reporter.xrt, base + "/ref");
+        std::printf("%-36s %14.1f %14.1f %10.2f\n", base.c_str(), value, ref, ref > 0.0 ? value / ref : 0.0);
+    }
+    // Slowdown of subnormal input against normal input of the same setting.
+    const std::pair<const char*, const char*> slow[] = {
+        {"whole/defaults_tiny", "whole/defaults_noise"},
+        {"whole/defaults_decay", "whole/defaults_noise"},
+        {"whole/worst_tracking_tiny", "whole/worst_tracking"},
+        {"whole/worst_tracking_decay", "whole/worst_tracking"},
+    };
+    std::printf("\n%-36s %14s %14s\n", "slowdown against normal input", "opt", "ref");
+    for (const auto& [tiny, normal] : slow) {
+        const std::string t = tiny, n = normal;
+        const double o = find(reporter.xrt, t + "/opt"), r = find(reporter.xrt, t + "/ref");
+        if (o <= 0.0 || r <= 0.0) continue;
+        std::printf("%-36s %14.2f %14.2f\n", tiny, find(reporter.xrt, n + "/opt") / o,
+                    find(reporter.xrt, n + "/ref") / r);
+    }
+    return 0;
+}
