@@ -112,6 +112,25 @@ TEST(Framing, EmptyBlocksChangeNothing) {
     EXPECT_EQ(fx->outFill, outFill);
 }
 
+// A host that hands no input channel gets the response to silence; a
+// missing output channel is skipped and the other still receives the stream.
+TEST(Framing, MissingChannelPointers) {
+    auto withZeros = makeProbe();
+    auto withNull = makeProbe();
+    const std::vector<float> zeros(3000, 0.0f);
+    const std::vector<float> expected = runBlocks(*withZeros, zeros, {1000});
+    std::vector<float> out(3000, 7.0f);
+    for (int b = 0; b < 3; ++b) {
+        float* ins[2] = {nullptr, nullptr};
+        float* outs[2] = {nullptr, out.data() + 1000 * b};
+        withNull->processReplacing(ins, outs, 1000);
+    }
+    EXPECT_TRUE(bitIdentical(out, expected));
+    EXPECT_EQ(withNull->inFill, withZeros->inFill);
+    withNull->processReplacing(nullptr, nullptr, 500);
+    withNull->process(nullptr, nullptr, 500);
+}
+
 struct SizeCase {
     float fftSize;
     int n;
