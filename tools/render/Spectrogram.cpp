@@ -75,6 +75,23 @@ Rgb Spectrogram::colour(double db) {
     return {mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b)};
 }
 
+int Spectrogram::plotLeft() { return kLeft; }
+
+int Spectrogram::plotTop(size_t panel) {
+    return kTop + static_cast<int>(panel) * (kTitleHeight + kPlotHeight + kAxisHeight) + kTitleHeight;
+}
+
+double Spectrogram::lowHz(double sampleRate) { return std::min(kLowHz, sampleRate / 20.0); }
+
+int Spectrogram::rowOf(double hz, double sampleRate) {
+    const double low = lowHz(sampleRate), high = sampleRate / 2.0;
+    return static_cast<int>(std::lround(kPlotHeight * (1.0 - std::log(hz / low) / std::log(high / low))));
+}
+
+int Spectrogram::columnOf(double seconds, double duration) {
+    return static_cast<int>(std::lround(seconds / duration * kPlotWidth));
+}
+
 Image Spectrogram::draw(const std::vector<Panel>& panels, double sampleRate) {
     const int panelHeight = kTitleHeight + kPlotHeight + kAxisHeight;
     const int width = kLeft + kPlotWidth + kLegendGap + kLegendWidth + kRight;
@@ -84,9 +101,8 @@ Image Spectrogram::draw(const std::vector<Panel>& panels, double sampleRate) {
     size_t longest = 1;
     for (const Panel& panel : panels) longest = std::max(longest, panel.samples->size());
     const double duration = static_cast<double>(longest) / sampleRate;
-    const double nyquist = sampleRate / 2.0;
-    const double highHz = nyquist;
-    const double lowHz = std::min(kLowHz, highHz / 10.0);
+    const double highHz = sampleRate / 2.0;
+    const double low = lowHz(sampleRate);
     const double binHz = sampleRate / kFftSize;
 
     Fft fft(kFftSize);
@@ -98,7 +114,7 @@ Image Spectrogram::draw(const std::vector<Panel>& panels, double sampleRate) {
     }
     // Frequency at the edge between rows (row y spans edges y and y + 1).
     auto rowFrequency = [&](double y) {
-        return lowHz * std::pow(highHz / lowHz, (kPlotHeight - y) / kPlotHeight);
+        return low * std::pow(highHz / low, (kPlotHeight - y) / kPlotHeight);
     };
     std::vector<double> levels(kFftSize / 2 + 1);
 
@@ -108,8 +124,8 @@ Image Spectrogram::draw(const std::vector<Panel>& panels, double sampleRate) {
 
     for (size_t p = 0; p < panels.size(); ++p) {
         const Panel& panel = panels[p];
-        const int top = kTop + static_cast<int>(p) * panelHeight;
-        const int plotTop = top + kTitleHeight;
+        const int plotTop = Spectrogram::plotTop(p);
+        const int top = plotTop - kTitleHeight;
         int titleScale = BitmapFont::width(panel.title, 2) <= kPlotWidth + kRight ? 2 : 1;
         image.text(kLeft, top + 6, panel.title, kInk, titleScale);
 
@@ -140,8 +156,8 @@ Image Spectrogram::draw(const std::vector<Panel>& panels, double sampleRate) {
         for (double decade = 10.0; decade < highHz; decade *= 10.0) {
             for (double m : {1.0, 2.0, 5.0}) {
                 double hz = decade * m;
-                if (hz < lowHz || hz > highHz) continue;
-                int y = plotTop + static_cast<int>(std::lround(kPlotHeight * (1.0 - std::log(hz / lowHz) / std::log(highHz / lowHz))));
+                if (hz < low || hz > highHz) continue;
+                int y = plotTop + rowOf(hz, sampleRate);
                 image.fill(kLeft - 4, y, 4, 1, kInk);
                 std::string label = hzLabel(hz);
                 image.text(kLeft - 6 - BitmapFont::width(label), y - 3, label, kInk);
@@ -150,7 +166,7 @@ Image Spectrogram::draw(const std::vector<Panel>& panels, double sampleRate) {
         // Time axis.
         const int axisY = plotTop + kPlotHeight;
         for (double t = 0.0; t <= duration + 1e-9; t += step) {
-            int x = kLeft + static_cast<int>(std::lround(t / duration * kPlotWidth));
+            int x = kLeft + columnOf(t, duration);
             image.fill(x, axisY, 1, 4, kInk);
             std::string label = formatNumber(t);
             image.text(x - BitmapFont::width(label) / 2, axisY + 6, label, kInk);

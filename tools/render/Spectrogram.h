@@ -23,6 +23,15 @@ public:
 
     static Image draw(const std::vector<Panel>& panels, double sampleRate);
 
+    // Where things are in the picture: the left edge of the plots, the top
+    // edge of panel p's plot, the plot row (0 at the top) of a frequency and
+    // the plot column of a time. Axis ticks are drawn at these positions.
+    static int plotLeft();
+    static int plotTop(size_t panel);
+    static double lowHz(double sampleRate);
+    static int rowOf(double hz, double sampleRate);
+    static int columnOf(double seconds, double duration);
+
     // Colour of a level in dB relative to a full-scale sine (0 dB at the top
     // of the map, kFloorDb at the bottom).
     static Rgb colour(double db);
