@@ -23,6 +23,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -156,6 +157,18 @@ struct Recorder : WindowListener {
     }
     void onWheel(float d) override { wheel.push_back(d); }
     void onExpose(Rect) override { ++exposes; }
+
+    struct Drop {
+        DropKind kind;
+        std::vector<std::string> items;
+        Point where;
+    };
+    std::vector<Drop> drops;
+    bool acceptDrops = true;
+    bool onDrop(DropKind kind, std::vector<std::string> const& items, Point where) override {
+        drops.push_back(Drop{kind, items, where});
+        return acceptDrops;
+    }
 };
 
 // ------------------------------------------------------------------ harnesses
@@ -305,6 +318,79 @@ public:
         sync();
     }
     void sync() { std::free(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr)); }
+
+    // --- an XDND drag source on the test's connection
+    xcb_atom_t atom(char const* name) {
+        xcb_intern_atom_reply_t* r =
+            xcb_intern_atom_reply(c_, xcb_intern_atom(c_, 0, uint16_t(std::strlen(name)), name), nullptr);
+        xcb_atom_t a = r ? r->atom : 0;
+        std::free(r);
+        return a;
+    }
+    xcb_window_t makeSource() {
+        xcb_window_t w = xcb_generate_id(c_);
+        xcb_create_window(c_, XCB_COPY_FROM_PARENT, w, screen_->root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen_->root_visual, 0, nullptr);
+        xcb_set_selection_owner(c_, w, atom("XdndSelection"), XCB_CURRENT_TIME);
+        sync();
+        return w;
+    }
+    void sendXdnd(xcb_window_t target, char const* type, uint32_t d0, uint32_t d1, uint32_t d2, uint32_t d3,
+                  uint32_t d4) {
+        xcb_client_message_event_t m;
+        std::memset(&m, 0, sizeof m);
+        m.response_type = XCB_CLIENT_MESSAGE;
+        m.format = 32;
+        m.window = target;
+        m.type = atom(type);
+        uint32_t d[5] = {d0, d1, d2, d3, d4};
+        std::memcpy(m.data.data32, d, sizeof d);
+        xcb_send_event(c_, 0, target, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char const*>(&m));
+        sync();
+    }
+    // Waits for an event of that type on the test's connection while the
+    // window keeps processing its own; the caller frees it. Null after 3 s.
+    xcb_generic_event_t* awaitEvent(Window& w, uint8_t type) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (std::chrono::steady_clock::now() < end) {
+            w.processEvents();
+            while (xcb_generic_event_t* e = xcb_poll_for_event(c_)) {
+                if ((e->response_type & 0x7f) == type)
+                    return e;
+                std::free(e);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return nullptr;
+    }
+    // Answers the pending request for the selection with data.
+    bool answerSelection(Window& w, std::string const& data) {
+        auto* e = reinterpret_cast<xcb_selection_request_event_t*>(awaitEvent(w, XCB_SELECTION_REQUEST));
+        if (!e)
+            return false;
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, e->requestor, e->property, e->target, 8,
+                            uint32_t(data.size()), data.data());
+        xcb_selection_notify_event_t n;
+        std::memset(&n, 0, sizeof n);
+        n.response_type = XCB_SELECTION_NOTIFY;
+        n.requestor = e->requestor;
+        n.selection = e->selection;
+        n.target = e->target;
+        n.property = e->property;
+        n.time = e->time;
+        xcb_send_event(c_, 0, e->requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char const*>(&n));
+        std::free(e);
+        sync();
+        return true;
+    }
+    // The XdndAware version on a window, 0 when it has none.
+    uint32_t xdndAware(xcb_window_t w) {
+        xcb_get_property_reply_t* r =
+            xcb_get_property_reply(c_, xcb_get_property(c_, 0, w, atom("XdndAware"), XCB_ATOM_ATOM, 0, 1), nullptr);
+        uint32_t v = (r && xcb_get_property_value_length(r) == 4) ? *static_cast<uint32_t*>(xcb_get_property_value(r)) : 0;
+        std::free(r);
+        return v;
+    }
 
 private:
     xcb_connection_t* c_ = nullptr;
@@ -515,6 +601,66 @@ TEST_F(X11Window, ClosingRightAfterTheParentIsDestroyed) {
     host->destroyParent();
     window.reset();   // no event processed in between
     SUCCEED();
+}
+
+TEST_F(X11Window, ActsAsAnXdndDropTarget) {
+    xcb_window_t child = host->children().at(0);
+    EXPECT_EQ(host->xdndAware(child), 0u);
+    window->setDropTarget(true);
+    window->queryPointer();
+    EXPECT_EQ(host->xdndAware(child), 5u);
+    xcb_window_t source = host->makeSource();
+    xcb_atom_t copy = host->atom("XdndActionCopy");
+    uint32_t at = uint32_t(X11Harness::kParentX + 12) << 16 | uint32_t(X11Harness::kParentY + 9);
+
+    // A drag of two files and a web link.
+    host->sendXdnd(child, "XdndEnter", source, 5u << 24, host->atom("text/uri-list"), 0, 0);
+    host->sendXdnd(child, "XdndPosition", source, 0, at, XCB_CURRENT_TIME, copy);
+    auto* status = reinterpret_cast<xcb_client_message_event_t*>(host->awaitEvent(*window, XCB_CLIENT_MESSAGE));
+    ASSERT_NE(status, nullptr) << "no XdndStatus";
+    EXPECT_EQ(status->type, host->atom("XdndStatus"));
+    EXPECT_EQ(status->data.data32[0], child);
+    EXPECT_EQ(status->data.data32[1] & 1, 1u) << "accepted";
+    EXPECT_EQ(status->data.data32[4], copy);
+    std::free(status);
+    host->sendXdnd(child, "XdndDrop", source, 0, XCB_CURRENT_TIME, 0, 0);
+    ASSERT_TRUE(host->answerSelection(*window, "file:///tmp/a%20b.wav\r\n# comment\r\n"
+                                               "file://localhost/tmp/c.wav\r\nhttp://example.invalid/x\r\n"));
+    auto* finished = reinterpret_cast<xcb_client_message_event_t*>(host->awaitEvent(*window, XCB_CLIENT_MESSAGE));
+    ASSERT_NE(finished, nullptr) << "no XdndFinished";
+    EXPECT_EQ(finished->type, host->atom("XdndFinished"));
+    EXPECT_EQ(finished->data.data32[1] & 1, 1u);
+    std::free(finished);
+    ASSERT_EQ(recorder.drops.size(), 1u);
+    EXPECT_EQ(recorder.drops[0].kind, kDropFiles);
+    EXPECT_EQ(recorder.drops[0].items, (std::vector<std::string>{"/tmp/a b.wav", "/tmp/c.wav"}));
+    EXPECT_EQ(recorder.drops[0].where, (Point{12, 9}));
+
+    // A text drop that the listener refuses: the source hears "not accepted".
+    recorder.acceptDrops = false;
+    host->sendXdnd(child, "XdndEnter", source, 5u << 24, host->atom("image/png"), host->atom("text/plain"), 0);
+    host->sendXdnd(child, "XdndPosition", source, 0, at, XCB_CURRENT_TIME, copy);
+    std::free(host->awaitEvent(*window, XCB_CLIENT_MESSAGE));
+    host->sendXdnd(child, "XdndDrop", source, 0, XCB_CURRENT_TIME, 0, 0);
+    ASSERT_TRUE(host->answerSelection(*window, "hello drop"));
+    finished = reinterpret_cast<xcb_client_message_event_t*>(host->awaitEvent(*window, XCB_CLIENT_MESSAGE));
+    ASSERT_NE(finished, nullptr);
+    EXPECT_EQ(finished->data.data32[1] & 1, 0u);
+    std::free(finished);
+    ASSERT_EQ(recorder.drops.size(), 2u);
+    EXPECT_EQ(recorder.drops[1].kind, kDropText);
+    EXPECT_EQ(recorder.drops[1].items, (std::vector<std::string>{"hello drop"}));
+
+    // No longer a target: refused at the first position, nothing delivered.
+    window->setDropTarget(false);
+    host->sendXdnd(child, "XdndEnter", source, 5u << 24, host->atom("text/uri-list"), 0, 0);
+    host->sendXdnd(child, "XdndPosition", source, 0, at, XCB_CURRENT_TIME, copy);
+    status = reinterpret_cast<xcb_client_message_event_t*>(host->awaitEvent(*window, XCB_CLIENT_MESSAGE));
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->data.data32[1] & 1, 0u);
+    std::free(status);
+    EXPECT_EQ(host->xdndAware(child), 0u);
+    EXPECT_EQ(recorder.drops.size(), 2u);
 }
 
 TEST(X11Backend, RefusesWhatItCannotOpen) {

@@ -81,7 +81,11 @@ public:
     virtual bool setSize(int width, int height) = 0;
     // Top-left corner of the window's content area on the screen.
     virtual Point screenPosition() = 0;
-    // Accept drops on the window (true) or stop accepting them.
+    // Accept drops on the window (true) or stop accepting them. On X11 the
+    // window is then an XDND (version 5) target: a text/uri-list drop
+    // reaches onDrop as kDropFiles with the local paths of its file: URIs
+    // (other URIs are left out; none left: the drop is refused), a text
+    // drop as kDropText; the listener's answer is what the source is told.
     virtual void setDropTarget(bool active) = 0;
     // False once the window is gone (parent destroyed, display lost).
     virtual bool isAlive() = 0;

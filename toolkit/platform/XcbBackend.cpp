@@ -22,6 +22,7 @@
 #include <deque>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -148,7 +149,7 @@ public:
     void setCursor(int shape) override;
     bool setSize(int width, int height) override;
     Point screenPosition() override;
-    void setDropTarget(bool active) override { dropTarget_ = active; }
+    void setDropTarget(bool active) override;
     bool isAlive() override { return alive_ && !xcb_connection_has_error(c_); }
 
     int fd() const { return xcb_get_file_descriptor(c_); }
@@ -156,6 +157,11 @@ public:
 private:
     XcbWindow(XcbBackend& owner) : owner_(owner) {}
     bool init(uintptr_t parent, int width, int height);
+    void internAtoms();
+    void onClientMessage(xcb_client_message_event_t const* m);
+    void onSelectionNotify(xcb_selection_notify_event_t const* n);
+    void sendToSource(xcb_atom_t type, uint32_t d1, uint32_t d2, uint32_t d3, uint32_t d4);
+    void finishDrop(bool accepted);
     void push(Rect r);
     void readAll();
     void dispatch(xcb_generic_event_t* e);
@@ -175,6 +181,14 @@ private:
     bool alive_ = false;
     bool delivering_ = false;
     bool dropTarget_ = false;
+    // XDND drop target state.
+    enum Atom { kAware, kEnter, kPosition, kStatus, kLeave, kDrop, kFinished, kSelection, kTypeList,
+                kActionCopy, kUriList, kTextUtf8, kUtf8String, kTextPlain, kProperty, kAtomCount };
+    xcb_atom_t atoms_[kAtomCount] = {};
+    xcb_window_t dndSource_ = 0;
+    xcb_atom_t dndType_ = 0;
+    Point dndWhere_;
+    bool dndConverting_ = false;
     PointerState lastPointer_;
     // Image format of the screen's depth.
     uint8_t depth_ = 24;
@@ -271,6 +285,7 @@ bool XcbWindow::init(uintptr_t parent, int width, int height) {
     gc_ = xcb_generate_id(c_);
     xcb_create_gc(c_, gc_, window_, 0, nullptr);
     keysyms_ = xcb_key_symbols_alloc(c_);
+    internAtoms();
     xcb_map_window(c_, window_);
     port_->markDirty(port_->bounds());
     xcb_flush(c_);
@@ -440,6 +455,12 @@ void XcbWindow::dispatch(xcb_generic_event_t* e) {
             listener_->onKeyUp(key);
         break;
     }
+    case XCB_CLIENT_MESSAGE:
+        onClientMessage(reinterpret_cast<xcb_client_message_event_t*>(e));
+        break;
+    case XCB_SELECTION_NOTIFY:
+        onSelectionNotify(reinterpret_cast<xcb_selection_notify_event_t*>(e));
+        break;
     case XCB_DESTROY_NOTIFY: {
         auto* d = reinterpret_cast<xcb_destroy_notify_event_t*>(e);
         if (d->window == window_)
@@ -449,6 +470,191 @@ void XcbWindow::dispatch(xcb_generic_event_t* e) {
     default:
         break;   // errors (response_type 0) and everything else are dropped
     }
+}
+
+// ---------------------------------------------------------------- XDND target
+//
+// The window announces XDND version 5 while it is a drop target. A drag
+// offering text/uri-list (preferred) or text is accepted with the copy
+// action; at the drop the data is asked for by ConvertSelection and, when it
+// arrives (SelectionNotify, handled like any other event, never waited for),
+// the listener gets file paths (file: URIs, percent-decoded) or the text,
+// and its answer goes back to the source in XdndFinished.
+
+namespace {
+
+std::string percentDecode(std::string const& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        auto hex = [](char c) {
+            return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        };
+        if (s[i] == '%' && i + 2 < s.size() && hex(s[i + 1]) >= 0 && hex(s[i + 2]) >= 0) {
+            out += char(hex(s[i + 1]) * 16 + hex(s[i + 2]));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+// The local paths of the file: URIs in a text/uri-list.
+std::vector<std::string> filePaths(std::string const& list) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    while (pos < list.size()) {
+        std::size_t end = list.find('\n', pos);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string line = list.substr(pos, end - pos);
+        pos = end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\0'))
+            line.pop_back();
+        if (line.empty() || line[0] == '#' || line.compare(0, 5, "file:") != 0)
+            continue;
+        std::string rest = line.substr(5);
+        if (rest.compare(0, 2, "//") == 0) {
+            std::size_t slash = rest.find('/', 2);   // skip the host part
+            if (slash == std::string::npos)
+                continue;
+            rest = rest.substr(slash);
+        }
+        if (!rest.empty() && rest[0] == '/')
+            out.push_back(percentDecode(rest));
+    }
+    return out;
+}
+
+} // namespace
+
+void XcbWindow::internAtoms() {
+    static char const* const kNames[kAtomCount] = {
+        "XdndAware", "XdndEnter", "XdndPosition", "XdndStatus", "XdndLeave", "XdndDrop", "XdndFinished",
+        "XdndSelection", "XdndTypeList", "XdndActionCopy", "text/uri-list", "text/plain;charset=utf-8",
+        "UTF8_STRING", "text/plain", "TRELLISOR_DROP"};
+    xcb_intern_atom_cookie_t cookies[kAtomCount];
+    for (int i = 0; i < kAtomCount; ++i)
+        cookies[i] = xcb_intern_atom(c_, 0, uint16_t(std::strlen(kNames[i])), kNames[i]);
+    for (int i = 0; i < kAtomCount; ++i) {
+        Reply<xcb_intern_atom_reply_t> r(xcb_intern_atom_reply(c_, cookies[i], nullptr));
+        atoms_[i] = r ? r->atom : 0;
+    }
+}
+
+void XcbWindow::setDropTarget(bool active) {
+    dropTarget_ = active;
+    if (!isAlive() || !atoms_[kAware])
+        return;
+    if (active) {
+        uint32_t version = 5;
+        xcb_change_property(c_, XCB_PROP_MODE_REPLACE, window_, atoms_[kAware], XCB_ATOM_ATOM, 32, 1, &version);
+    } else {
+        xcb_delete_property(c_, window_, atoms_[kAware]);
+    }
+    xcb_flush(c_);
+}
+
+void XcbWindow::sendToSource(xcb_atom_t type, uint32_t d1, uint32_t d2, uint32_t d3, uint32_t d4) {
+    xcb_client_message_event_t m;
+    std::memset(&m, 0, sizeof m);
+    m.response_type = XCB_CLIENT_MESSAGE;
+    m.format = 32;
+    m.window = dndSource_;
+    m.type = type;
+    m.data.data32[0] = window_;
+    m.data.data32[1] = d1;
+    m.data.data32[2] = d2;
+    m.data.data32[3] = d3;
+    m.data.data32[4] = d4;
+    xcb_send_event(c_, 0, dndSource_, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<char const*>(&m));
+    xcb_flush(c_);
+}
+
+void XcbWindow::finishDrop(bool accepted) {
+    if (dndSource_)
+        sendToSource(atoms_[kFinished], accepted ? 1u : 0u, accepted ? atoms_[kActionCopy] : 0u, 0, 0);
+    dndSource_ = 0;
+    dndType_ = 0;
+    dndConverting_ = false;
+}
+
+void XcbWindow::onClientMessage(xcb_client_message_event_t const* m) {
+    if (m->format != 32 || !atoms_[kEnter])
+        return;
+    uint32_t const* d = m->data.data32;
+    if (m->type == atoms_[kEnter]) {
+        dndSource_ = d[0];
+        dndType_ = 0;
+        dndConverting_ = false;
+        std::vector<xcb_atom_t> types;
+        if (d[1] & 1) {
+            Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+                c_, xcb_get_property(c_, 0, dndSource_, atoms_[kTypeList], XCB_ATOM_ATOM, 0, 256), nullptr));
+            if (r && r->format == 32) {
+                auto* a = static_cast<xcb_atom_t*>(xcb_get_property_value(r.get()));
+                types.assign(a, a + xcb_get_property_value_length(r.get()) / 4);
+            }
+        } else {
+            for (int i = 2; i < 5; ++i)
+                if (d[i])
+                    types.push_back(d[i]);
+        }
+        for (Atom want : {kUriList, kTextUtf8, kUtf8String, kTextPlain})
+            if (!dndType_ && std::find(types.begin(), types.end(), atoms_[want]) != types.end())
+                dndType_ = atoms_[want];
+    } else if (m->type == atoms_[kPosition]) {
+        if (d[0] != dndSource_)
+            return;
+        Point root{int16_t(d[2] >> 16), int16_t(d[2] & 0xffff)};
+        Point origin = screenPosition();
+        dndWhere_ = Point{root.h - origin.h, root.v - origin.v};
+        bool accept = dropTarget_ && dndType_ != 0;
+        sendToSource(atoms_[kStatus], accept ? 3u : 0u, 0, 0, accept ? atoms_[kActionCopy] : 0u);
+    } else if (m->type == atoms_[kLeave]) {
+        if (d[0] == dndSource_) {
+            dndSource_ = 0;
+            dndType_ = 0;
+            dndConverting_ = false;
+        }
+    } else if (m->type == atoms_[kDrop]) {
+        if (d[0] != dndSource_)
+            return;
+        if (!dropTarget_ || !dndType_ || !listener_) {
+            finishDrop(false);
+            return;
+        }
+        dndConverting_ = true;
+        xcb_convert_selection(c_, window_, atoms_[kSelection], dndType_, atoms_[kProperty], d[2]);
+        xcb_flush(c_);
+    }
+}
+
+void XcbWindow::onSelectionNotify(xcb_selection_notify_event_t const* n) {
+    if (!dndConverting_ || n->selection != atoms_[kSelection])
+        return;
+    if (n->property == XCB_NONE) {
+        finishDrop(false);
+        return;
+    }
+    Reply<xcb_get_property_reply_t> r(xcb_get_property_reply(
+        c_, xcb_get_property(c_, 1, window_, n->property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1u << 22), nullptr));
+    if (!r || r->format != 8) {
+        finishDrop(false);
+        return;
+    }
+    std::string data(static_cast<char const*>(xcb_get_property_value(r.get())),
+                     std::size_t(xcb_get_property_value_length(r.get())));
+    std::vector<std::string> items;
+    DropKind kind = kDropText;
+    if (dndType_ == atoms_[kUriList]) {
+        kind = kDropFiles;
+        items = filePaths(data);
+    } else {
+        items.push_back(data);
+    }
+    bool accepted = !items.empty() && listener_ && listener_->onDrop(kind, items, dndWhere_);
+    finishDrop(accepted);
 }
 
 PointerState XcbWindow::queryPointer() {
