@@ -322,8 +322,11 @@ TEST_F(FrameTest, FrameAwayFromTheOriginAgreesInEventsAndDrawing) {
     // A context made for the click on the window (as the editor does) gets
     // the frame's corner for the duration of the click.
     CDrawContext fresh(&away, away.getSystemWindow(), away.getSystemWindow());
+    pointerAt(45, 35);
     away.mouse(&fresh, click);
     EXPECT_EQ(v.clicks, 2);
+    EXPECT_EQ(v.offsetAtClick, CPoint(30, 20));
+    EXPECT_EQ(v.mouseAtClick, CPoint(15, 15)) << "mouse queries during the click answer frame coordinates";
     EXPECT_EQ(fresh.getOffset(), CPoint(0, 0));
 
     pointerAt(45, 35);

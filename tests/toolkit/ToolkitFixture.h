@@ -58,6 +58,10 @@ public:
         clicks++;
         lastClick = where;
         lastClickContext = context;
+        if (context) {
+            context->getMouseLocation(mouseAtClick);
+            offsetAtClick = context->getOffset();
+        }
         note("mouse");
     }
     long onKeyDown(VstKeyCode& key) override {
@@ -120,6 +124,8 @@ public:
     bool acceptDrop = true;
     CPoint lastClick{-999, -999};
     CDrawContext* lastClickContext = nullptr;
+    CPoint mouseAtClick{-999, -999};  // the context's mouse position during the click
+    CPoint offsetAtClick{-999, -999};
     long dropType = -1, dropCount = -1;
     CPoint dropWhere;
     std::vector<std::string> dropFiles;
