@@ -147,9 +147,12 @@ struct Recorder : WindowListener {
     int exposes = 0;
     Window* window = nullptr;
 
+    std::function<void()> duringMouseDown;
     void onMouseDown(Point where, int button, unsigned modifiers) override {
         // Like a control's tracking loop: ask the pointer while the button is down.
         clicks.push_back(Click{where, button, modifiers, window ? window->queryPointer() : PointerState{}});
+        if (duringMouseDown)
+            duringMouseDown();
     }
     long onKeyDown(KeyEvent const& k) override {
         keys.push_back(k);
@@ -595,6 +598,43 @@ TEST_F(X11Window, EventLoopDeliversAndWaits) {
     EXPECT_LT(took, 1.0);
     ASSERT_EQ(recorder.clicks.size(), 1u);
     host->release(*window, Point{3, 3}, 1);
+}
+
+TEST_F(X11Window, ATrackingLoopPollsThePointerAndDrawsUntilTheRelease) {
+    std::vector<Point> track;
+    int polls = 0;
+    bool nested = false;
+    recorder.duringMouseDown = [&] {
+        if (nested)
+            return;
+        nested = true;
+        for (;;) {
+            PointerState s = window->queryPointer();
+            if (s.button != kButtonPrimary)
+                break;
+            track.push_back(s.where);
+            window->port().setPixel(s.where.h, s.where.v, kRed);
+            x11Backend().runEventLoop(0.004);
+            if (++polls == 3) {
+                host->moveTo(Point{30, 20});   // the user drags...
+                host->sync();
+            }
+            if (polls == 6) {
+                host->press(*window, Point{31, 21}, 2);   // ...presses the middle button meanwhile...
+                host->release(*window, Point{31, 21}, 2);
+                host->release(*window, Point{31, 21}, 1);   // ...and lets go
+            }
+            ASSERT_LT(polls, 500) << "the loop never saw the release";
+        }
+        EXPECT_EQ(host->screenPixel(*window, 30, 20), kRed) << "drawing inside the loop reaches the screen";
+        EXPECT_EQ(recorder.clicks.size(), 1u) << "no click is delivered into the running handler";
+    };
+    host->press(*window, Point{4, 4}, 1);
+    ASSERT_TRUE(waitFor(*window, [&] { return recorder.clicks.size() == 2; }));
+    ASSERT_FALSE(track.empty());
+    EXPECT_EQ(track.front(), (Point{4, 4}));
+    EXPECT_EQ(track.back(), (Point{30, 20}));
+    EXPECT_EQ(recorder.clicks[1].button, kButtonMiddle) << "the click during the loop comes after it, once";
 }
 
 TEST_F(X11Window, ClosingRightAfterTheParentIsDestroyed) {

@@ -10,7 +10,8 @@
 // runEventLoop) delivers them, in order; mouse-ups are not delivered to the
 // listener but stay pending for takeMouseEvent, as on X11 a release is only
 // seen by whoever asks for it. Time moves only by setMicroseconds, advance,
-// delay and runEventLoop. User-interface thread only.
+// delay and runEventLoop. The backend must outlive its windows.
+// User-interface thread only.
 #pragma once
 
 #include "Window.h"

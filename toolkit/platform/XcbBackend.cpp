@@ -385,8 +385,14 @@ void XcbWindow::readAll() {
 
 void XcbWindow::processEvents() {
     flush();
-    if (delivering_ || !c_)
+    if (!c_)
         return;
+    if (delivering_) {
+        // Called from a handler's tracking loop: keep the events for the
+        // outer pass, but drain the socket so that waiting on it blocks.
+        readAll();
+        return;
+    }
     delivering_ = true;
     readAll();
     while (!pending_.empty()) {
