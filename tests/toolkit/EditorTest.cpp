@@ -17,6 +17,9 @@ struct HostLog {
     int lastEditIndex = -1;
     int sizeWindows = 0;
     bool canSizeWindow = false;
+    void* ownWindow = nullptr;  // what audioMasterOpenWindow answers
+    VstWindow* openedRecord = nullptr;
+    int closeWindows = 0;
 };
 HostLog* hostLog = nullptr;
 
@@ -30,6 +33,10 @@ intptr_t host(AEffect*, int32_t opcode, int32_t index, intptr_t, void* ptr, floa
     case audioMasterCanDo:
         return hostLog->canSizeWindow && std::string(static_cast<const char*>(ptr)) == "sizeWindow";
     case audioMasterSizeWindow: hostLog->sizeWindows++; return 1;
+    case audioMasterOpenWindow:
+        hostLog->openedRecord = static_cast<VstWindow*>(ptr);
+        return reinterpret_cast<intptr_t>(hostLog->ownWindow);
+    case audioMasterCloseWindow: hostLog->closeWindows++; return 1;
     default: return 0;
     }
 }
@@ -252,6 +259,33 @@ TEST_F(EditorTest, FrameReachesTheEffectThroughTheEditor) {
     EXPECT_TRUE(frame->setSize(120, 90));
     EXPECT_EQ(log.sizeWindows, 1);
     EXPECT_EQ(window()->port().width(), 120);
+}
+
+TEST_F(EditorTest, OwnWindowFrameOpensOnceThroughTheHost) {
+    CFrame own(CRect(5, 6, 45, 36), "Trellisor extra", editor, 3);
+    EXPECT_FALSE(own.isOpen());
+    EXPECT_FALSE(own.open(nullptr)) << "the host gave no window";
+    EXPECT_TRUE(backend.windows().empty());
+
+    log.ownWindow = kHostWindow;
+    CPoint at(100, 120);
+    ASSERT_TRUE(own.open(&at));
+    ASSERT_NE(log.openedRecord, nullptr);
+    EXPECT_STREQ(log.openedRecord->title, "Trellisor extra");
+    EXPECT_EQ(log.openedRecord->xPos, 100);
+    EXPECT_EQ(log.openedRecord->yPos, 120);
+    EXPECT_EQ(log.openedRecord->width, 40);
+    EXPECT_EQ(log.openedRecord->height, 30);
+    EXPECT_EQ(log.openedRecord->style, 3);
+    ASSERT_EQ(backend.windows().size(), 1u);
+    EXPECT_TRUE(backend.windows()[0]->isDropTarget());
+    EXPECT_FALSE(own.open(nullptr)) << "already open";
+
+    EXPECT_TRUE(own.close());
+    EXPECT_EQ(log.closeWindows, 1);
+    EXPECT_TRUE(backend.windows().empty());
+    EXPECT_FALSE(own.close());
+    EXPECT_FALSE(own.open(nullptr)) << "an own window opens once";
 }
 
 // The pacing of doIdleStuff, with the clock set to whole ticks: t is 60
