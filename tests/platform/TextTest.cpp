@@ -178,6 +178,13 @@ TEST(Text, MacRomanBytesDrawTheirCharacters) {
     EXPECT_LT(ink.bottom, 40 - 3) << "a degree sign is drawn high, unlike the Latin-1 reading of A1 (¡)";
 }
 
+TEST(Text, SymbolTextIsReadInTheSymbolEncoding) {
+    World p = textWorld(kFamilySymbol, 16);
+    char const greaterEqual[] = "\xB3";   // >= in the Symbol encoding (a superscript 3 in Latin-1)
+    EXPECT_GT(draw(*p, greaterEqual, Point{10, 40}), 0);
+    EXPECT_FALSE(inkBox(*p).isEmpty()) << "the byte reaches a glyph of the symbol face";
+}
+
 TEST(Text, AMissingFamilyDegradesToAnInstalledFace) {
     EngineGuard guard;
     FontEngine::instance().setFamilyName(kFamilyHelvetica, "No Such Family Trellisor");

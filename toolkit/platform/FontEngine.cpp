@@ -29,6 +29,9 @@ constexpr uint16_t kMacRoman[128] = {
 
 constexpr int kSynthBold = 1;
 constexpr int kSynthItalic = 2;
+// Texts of the Symbol family are in the symbol encoding: bytes address the
+// face's glyphs directly (symbol faces map those codes to their glyphs).
+constexpr int kSymbolic = 4;
 
 int effectiveSize(int size) { return size <= 0 ? 12 : std::min(size, 1000); }
 
@@ -106,7 +109,7 @@ FontEngine::Resolved FontEngine::resolve(TextStyle const& style) {
         return out;
     bool bold = style.face & kFaceBold, italic = style.face & kFaceItalic;
     std::string name = familyName(style.family);
-    auto key = std::make_tuple(name, bold, italic);
+    auto key = std::make_tuple(name + (style.family == kFamilySymbol ? "|symbol" : ""), bold, italic);
     if (auto it = matches_.find(key); it != matches_.end()) {
         out.face = it->second.first;
         out.synth = it->second.second;
@@ -146,10 +149,10 @@ FontEngine::Resolved FontEngine::resolve(TextStyle const& style) {
                     if (face) {
                         face->face = ft;
                         if (FT_Select_Charmap(ft, FT_ENCODING_UNICODE) != 0) {
-                            if (FT_Select_Charmap(ft, FT_ENCODING_ADOBE_CUSTOM) == 0)
-                                face->map = Face::kSymbolCustom;
-                            else if (FT_Select_Charmap(ft, FT_ENCODING_MS_SYMBOL) == 0)
+                            if (FT_Select_Charmap(ft, FT_ENCODING_MS_SYMBOL) == 0)
                                 face->map = Face::kSymbolMs;
+                            else if (FT_Select_Charmap(ft, FT_ENCODING_ADOBE_CUSTOM) == 0)
+                                face->map = Face::kSymbolCustom;
                         }
                         faces_[faceKey] = face;
                     } else {
@@ -161,6 +164,8 @@ FontEngine::Resolved FontEngine::resolve(TextStyle const& style) {
                 synth |= kSynthBold;
             if (italic && slant == FC_SLANT_ROMAN)
                 synth |= kSynthItalic;
+            if (style.family == kFamilySymbol)
+                synth |= kSymbolic;
         }
         FcPatternDestroy(match);
     }
@@ -181,11 +186,11 @@ namespace {
 
 bool setSize(FT_Face face, int size) { return FT_Set_Pixel_Sizes(face, 0, FT_UInt(size)) == 0; }
 
-FT_UInt glyphIndex(FT_Face face, int map, unsigned char byte) {
-    if (map == 1)   // Adobe custom (symbol fonts): the byte itself
-        return FT_Get_Char_Index(face, byte);
-    if (map == 2)
+FT_UInt glyphIndex(FT_Face face, int map, int synth, unsigned char byte) {
+    if (map == 2)   // Microsoft symbol charmap: codes at U+F000 + byte
         return FT_Get_Char_Index(face, 0xF000u + byte);
+    if (map == 1 || (synth & kSymbolic))
+        return FT_Get_Char_Index(face, byte);
     FT_ULong code = byte < 0x80 ? FT_ULong(byte) : FT_ULong(kMacRoman[byte - 0x80]);
     return FT_Get_Char_Index(face, code);
 }
@@ -195,7 +200,7 @@ FT_UInt glyphIndex(FT_Face face, int map, unsigned char byte) {
 int loadGlyph(FT_Face face, int map, int synth, unsigned char byte, bool render) {
     FT_Matrix shear{0x10000, 0x0366A, 0, 0x10000};
     FT_Set_Transform(face, (synth & kSynthItalic) ? &shear : nullptr, nullptr);
-    FT_UInt index = glyphIndex(face, map, byte);
+    FT_UInt index = glyphIndex(face, map, synth, byte);
     FT_Error err = FT_Load_Glyph(face, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP);
     FT_Set_Transform(face, nullptr, nullptr);
     if (err)

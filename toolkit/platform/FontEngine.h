@@ -5,7 +5,8 @@
 // Helvetica-metric Nimbus Sans or Liberation Sans that fontconfig substitutes),
 // 23 "Symbol". Sizes are pixels (1 pt = 1 px at 72 dpi); a size <= 0 is 12.
 // Bold and italic pick the bold / italic face when fontconfig has one and
-// are synthesised otherwise. Texts are Mac Roman bytes. When no face can be
+// are synthesised otherwise. Texts are Mac Roman bytes, except in the Symbol
+// family, whose bytes are symbol-encoding codes. When no face can be
 // loaded at all, a built-in face of hollow boxes stands in, so text never
 // disappears. Glyphs are rendered anti-aliased, 8-bit coverage.
 // User-interface thread only; nothing throws.
