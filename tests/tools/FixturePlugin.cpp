@@ -125,10 +125,13 @@ FIXTURE_EXPORT AEffect* VSTPluginMain(audioMasterCallback) {
     return nullptr;
 }
 #elif defined(FIXTURE_BAD_MAGIC)
+// A host must not touch such a record, so it stays here for the life of the
+// process.
+AEffect* sUnusable = nullptr;
 FIXTURE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
-    AEffect* e = makeDelay(host);
-    e->magic = 0x12345678;
-    return e;
+    sUnusable = makeDelay(host);
+    sUnusable->magic = 0x12345678;
+    return sUnusable;
 }
 #elif defined(FIXTURE_NO_ENTRY)
 FIXTURE_EXPORT int fixtureSomethingElse() {
