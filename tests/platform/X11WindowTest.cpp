@@ -14,6 +14,7 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <fcntl.h>
@@ -59,16 +60,7 @@ private:
     XServer() {
         std::string xvfb = XVFB_PATH;
         if (!xvfb.empty() && access(xvfb.c_str(), X_OK) == 0) {
-            for (int n = 97; n < 140 && display_.empty(); ++n) {
-                std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-                std::string sock = "/tmp/.X11-unix/X" + std::to_string(n);
-                struct stat st;
-                if (stat(lock.c_str(), &st) == 0 || stat(sock.c_str(), &st) == 0)
-                    continue;
-                if (start(xvfb, n))
-                    display_ = ":" + std::to_string(n);
-            }
-            if (display_.empty())
+            if (!start(xvfb))
                 reason_ = "Xvfb at " + xvfb + " did not start";
         } else {
             reason_ = "no Xvfb found at build time";
@@ -92,34 +84,55 @@ private:
         return ok;
     }
 
-    bool start(std::string const& xvfb, int n) {
-        std::string disp = ":" + std::to_string(n);
-        std::vector<std::string> args{xvfb, disp, "-screen", "0", "320x240x24", "-nolisten", "tcp", "-noreset"};
+    // Starts Xvfb on a display number of its own choosing (-displayfd), so
+    // that parallel runs never share or steal a display.
+    bool start(std::string const& xvfb) {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        std::string fdArg = std::to_string(fds[1]);
+        std::vector<std::string> args{xvfb, "-displayfd", fdArg, "-screen", "0", "320x240x24", "-nolisten", "tcp",
+                                      "-noreset"};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         pid_t pid = -1;
         int rc = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0)
+        close(fds[1]);
+        if (rc != 0) {
+            close(fds[0]);
             return false;
-        for (int i = 0; i < 200; ++i) {
-            if (waitpid(pid, nullptr, WNOHANG) == pid)
-                return false;   // exited: display taken or broken
-            if (canConnect(disp)) {
-                pid_ = pid;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
         }
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        return false;
+        // Xvfb writes the display number and a newline once it accepts clients.
+        std::string number;
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < end) {
+            pollfd p{fds[0], POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            char c;
+            if (read(fds[0], &c, 1) != 1)
+                break;   // closed: Xvfb gave up
+            if (c == '\n')
+                break;
+            number += c;
+        }
+        close(fds[0]);
+        if (number.empty() || !canConnect(":" + number)) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            return false;
+        }
+        pid_ = pid;
+        display_ = ":" + number;
+        return true;
     }
 
     std::string display_;
