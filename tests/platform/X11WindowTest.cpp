@@ -41,8 +41,14 @@ namespace {
 
 class XServer {
 public:
+    // The server of the tests (24-bit), DISPLAY pointing at it.
     static XServer& get() {
-        static XServer server;
+        static XServer server(24, true);
+        return server;
+    }
+    // A 16-bit server for the pixel conversion, started on first use.
+    static XServer& get16() {
+        static XServer server(16, false);
         return server;
     }
     bool available() const { return !display_.empty(); }
@@ -57,14 +63,16 @@ public:
     }
 
 private:
-    XServer() {
+    XServer(int depth, bool main) {
         std::string xvfb = XVFB_PATH;
         if (!xvfb.empty() && access(xvfb.c_str(), X_OK) == 0) {
-            if (!start(xvfb))
+            if (!start(xvfb, depth))
                 reason_ = "Xvfb at " + xvfb + " did not start";
         } else {
             reason_ = "no Xvfb found at build time";
         }
+        if (!main)
+            return;
         if (display_.empty()) {
             char const* d = std::getenv("DISPLAY");
             if (d && *d && canConnect(d))
@@ -86,13 +94,13 @@ private:
 
     // Starts Xvfb on a display number of its own choosing (-displayfd), so
     // that parallel runs never share or steal a display.
-    bool start(std::string const& xvfb) {
+    bool start(std::string const& xvfb, int depth) {
         int fds[2];
         if (pipe(fds) != 0)
             return false;
         std::string fdArg = std::to_string(fds[1]);
-        std::vector<std::string> args{xvfb, "-displayfd", fdArg, "-screen", "0", "320x240x24", "-nolisten", "tcp",
-                                      "-noreset"};
+        std::vector<std::string> args{xvfb, "-displayfd", fdArg, "-screen", "0", "320x240x" + std::to_string(depth),
+                                      "-nolisten", "tcp", "-noreset"};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -141,7 +149,10 @@ private:
 };
 
 struct StopServer : ::testing::Environment {
-    void TearDown() override { XServer::get().stop(); }
+    void TearDown() override {
+        XServer::get().stop();
+        XServer::get16().stop();
+    }
 };
 [[maybe_unused]] ::testing::Environment* const gStopServer = ::testing::AddGlobalTestEnvironment(new StopServer);
 
@@ -227,8 +238,9 @@ public:
     static constexpr int kParentX = 10, kParentY = 20;
 
     // A parent window at (x, y) on the screen; x + 200 may leave the screen.
-    explicit X11Harness(int x = kParentX, int y = kParentY) : x_(x), y_(y) {
-        c_ = xcb_connect(XServer::get().display().c_str(), nullptr);
+    explicit X11Harness(int x = kParentX, int y = kParentY, std::string const& display = XServer::get().display())
+        : x_(x), y_(y) {
+        c_ = xcb_connect(display.c_str(), nullptr);
         if (!c_ || xcb_connection_has_error(c_))
             return;
         screen_ = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
@@ -289,6 +301,22 @@ public:
         uint32_t v = uint32_t(d[0]) | uint32_t(d[1]) << 8 | uint32_t(d[2]) << 16;
         std::free(img);
         return fromPixel(v);
+    }
+    // The raw pixel value of the child window at (x, y), of 2 or 4 bytes.
+    uint32_t rawPixel(Window& w, int x, int y) {
+        w.queryPointer();
+        auto kids = children();
+        if (kids.size() != 1)
+            return 0xdeadbeef;
+        xcb_get_image_reply_t* img = xcb_get_image_reply(
+            c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, kids[0], int16_t(x), int16_t(y), 1, 1, ~0u), nullptr);
+        if (!img)
+            return 0xdeadbeef;
+        uint8_t const* d = xcb_get_image_data(img);
+        uint32_t v = img->depth == 16 ? uint32_t(d[0]) | uint32_t(d[1]) << 8
+                                      : uint32_t(d[0]) | uint32_t(d[1]) << 8 | uint32_t(d[2]) << 16;
+        std::free(img);
+        return v;
     }
     void moveTo(Point p) {
         xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen_->root, int16_t(x_ + p.h),
@@ -747,6 +775,26 @@ TEST(X11Backend, TwoWindowsOnTwoParentsWorkSideBySide) {
     wb->port().setPixel(0, 0, kRed);
     x11Backend().runEventLoop(0.01);
     EXPECT_EQ(b.screenPixel(*wb, 0, 0), kRed);
+}
+
+TEST(X11Backend, ConvertsPixelsForA16BitScreen) {
+    XServer& server = XServer::get16();
+    if (!server.available())
+        GTEST_SKIP() << "16-bit X server not available: " << server.reason();
+    X11Harness host(X11Harness::kParentX, X11Harness::kParentY, server.display());
+    ASSERT_TRUE(host.ok());
+    std::string saved = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    setenv("DISPLAY", server.display().c_str(), 1);
+    std::unique_ptr<Window> w(x11Backend().openWindow(host.parent(), 8, 2));
+    setenv("DISPLAY", saved.c_str(), 1);
+    ASSERT_TRUE(w);
+    Rgb const colours[] = {kRed, Rgb{0, 255, 0}, kBlue, kWhite, Rgb{12, 34, 56}, Rgb{0, 0, 0}};
+    for (int i = 0; i < 6; ++i)
+        w->port().setPixel(i, 1, colours[i]);
+    w->processEvents();
+    uint32_t const expected[] = {0xF800, 0x07E0, 0x001F, 0xFFFF, (12u >> 3) << 11 | (34u >> 2) << 5 | (56u >> 3), 0};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(host.rawPixel(*w, i, 1), expected[i]) << "pixel " << i;
 }
 
 TEST(X11Backend, TicksAreSixtiethsOfASecond) {
