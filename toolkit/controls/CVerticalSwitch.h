@@ -28,7 +28,8 @@ public:
     void draw(CDrawContext* context) override;
     void mouse(CDrawContext* context, CPoint& where) override;
 
-    // The image that value selects, and its first row in the strip.
+    // The image that value selects: trunc(value x (N - 1) + 0.5), with NaN
+    // and huge values kept defined (see CControl::truncToLong).
     long imageIndex();
 
     long getImageHeight() const { return heightOfOneImage; }
