@@ -28,12 +28,8 @@ void HeadlessWindow::processEvents() {
         return;
     delivering_ = true;
     while (!events_.empty()) {
-        auto it = std::find_if(events_.begin(), events_.end(),
-                               [](Event const& e) { return e.kind != Event::kMouseUp; });
-        if (it == events_.end())
-            break;
-        Event e = *it;
-        events_.erase(it);
+        Event e = events_.front();
+        events_.pop_front();
         if (!listener_)
             continue;
         switch (e.kind) {

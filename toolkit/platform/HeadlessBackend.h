@@ -7,9 +7,10 @@
 // Pointer script: each queryPointer consumes the front of the queue; the last
 // state stays in force when the queue runs dry (initially (0, 0), no button,
 // no modifiers). Events posted to a window wait until processEvents (or
-// runEventLoop) delivers them, in order; mouse-ups are not delivered to the
-// listener but stay pending for takeMouseEvent, as on X11 a release is only
-// seen by whoever asks for it. Time moves only by setMicroseconds, advance,
+// runEventLoop) delivers them, in order. Mouse-ups are never delivered to
+// the listener: as on X11, a release is seen only by takeMouseEvent, while
+// it waits behind an event being handled (a click handler asking whether the
+// button came up); one that reaches the front of the queue is dropped. Time moves only by setMicroseconds, advance,
 // delay and runEventLoop. The backend must outlive its windows.
 // User-interface thread only.
 #pragma once

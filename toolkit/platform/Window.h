@@ -74,6 +74,9 @@ public:
     virtual PointerState queryPointer() = 0;
     // Removes the first pending mouse event whose kind is in mask
     // (kMaskMouseDown, kMaskMouseUp) and answers it; false when none.
+    // Pending: received and not yet handled by processEvents, which
+    // delivers presses and drops releases; so a release is found here while
+    // the handler of its press runs.
     virtual bool takeMouseEvent(unsigned mask, MouseEvent* event) = 0;
 
     virtual void setCursor(int shape) = 0;            // CursorShape; others ignored
