@@ -6,6 +6,8 @@
 //   FIXTURE_NULL_ENTRY VSTPluginMain returns no record
 //   FIXTURE_BAD_MAGIC  VSTPluginMain returns a record with a wrong magic
 //   FIXTURE_NO_ENTRY   exports no entry point at all
+//   FIXTURE_CRASH      the delay, crashing (SIGSEGV) once 4096 frames are processed
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -26,6 +28,8 @@ struct DelayFixture {
     float echo = 0.0f;
     std::vector<float> lines[kChannels];
     size_t head = 0;
+    long processed = 0;
+    long crashAfter = 0;  // frames; 0: never
 };
 
 DelayFixture* self(AEffect* e) { return static_cast<DelayFixture*>(e->object); }
@@ -79,6 +83,8 @@ float getParameter(AEffect* e, int32_t index) {
 
 void processReplacing(AEffect* e, float** inputs, float** outputs, int32_t frames) {
     DelayFixture* f = self(e);
+    if (f->crashAfter > 0 && f->processed >= f->crashAfter) std::raise(SIGSEGV);
+    f->processed += frames;
     const float g = 2.0f * f->gain;
     for (int32_t i = 0; i < frames; ++i) {
         for (int32_t c = 0; c < kChannels; ++c) {
@@ -90,9 +96,10 @@ void processReplacing(AEffect* e, float** inputs, float** outputs, int32_t frame
     }
 }
 
-AEffect* makeDelay(audioMasterCallback host) {
+AEffect* makeDelay(audioMasterCallback host, long crashAfter = 0) {
     if (host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
     auto* f = new DelayFixture;
+    f->crashAfter = crashAfter;
     f->host = host;
     AEffect& r = f->record;
     r.magic = kEffectMagic;
@@ -133,6 +140,8 @@ FIXTURE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) {
     sUnusable->magic = 0x12345678;
     return sUnusable;
 }
+#elif defined(FIXTURE_CRASH)
+FIXTURE_EXPORT AEffect* VSTPluginMain(audioMasterCallback host) { return makeDelay(host, 4096); }
 #elif defined(FIXTURE_NO_ENTRY)
 FIXTURE_EXPORT int fixtureSomethingElse() {
     (void)&makeDelay;

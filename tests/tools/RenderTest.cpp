@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -237,6 +239,16 @@ const KeepCase kKeepCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RenderKeepsOutput, ::testing::ValuesIn(kKeepCases),
                          [](const ::testing::TestParamInfo<KeepCase>& info) { return info.param.name; });
+
+TEST_F(RenderTest, PluginCrashLeavesNoTemporaryFilesBehind) {
+    writeAudio(path("in.wav"), 44100, 1, noise(44100, 15));
+    const std::string precious = "an earlier render\n";
+    std::ofstream(path("out.wav")) << precious;
+    RenderRun run = render(withPlugin(fixture("crash"), {"--spectrogram", "s.png", "in.wav", "out.wav"}));
+    EXPECT_EQ(run.exitCode, 128 + SIGSEGV) << run.err;
+    EXPECT_EQ(slurp(path("out.wav")), precious);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"in.wav", "out.wav"})) << "temporary file left behind";
+}
 
 TEST_F(RenderTest, SuccessfulRenderReplacesTheOutputKeepingItsMode) {
     writeAudio(path("in.wav"), 44100, 1, noise(1000, 10));

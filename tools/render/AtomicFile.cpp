@@ -4,11 +4,63 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "RenderError.h"
+
+namespace {
+
+// Temporary files to remove when a signal ends the process. The handler may
+// only make async-signal-safe calls, so the paths sit in fixed storage.
+constexpr int kSlots = 8;
+constexpr size_t kPathLength = 4096;
+char sPending[kSlots][kPathLength];
+volatile std::sig_atomic_t sUsed[kSlots];
+const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+
+extern "C" void removePendingAndDie(int signal) {
+    for (int i = 0; i < kSlots; ++i)
+        if (sUsed[i]) unlink(sPending[i]);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void installHandlers() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    for (int s : kSignals) {
+        struct sigaction action {};
+        action.sa_handler = removePendingAndDie;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        struct sigaction previous {};
+        sigaction(s, nullptr, &previous);
+        // Leave signals the caller chose to ignore ignored.
+        if (previous.sa_handler != SIG_IGN) sigaction(s, &action, nullptr);
+    }
+}
+
+}  // namespace
+
+void AtomicFile::removeOnSignal(const std::string& path) {
+    if (path.size() >= kPathLength) return;
+    installHandlers();
+    for (int i = 0; i < kSlots; ++i) {
+        if (sUsed[i]) continue;
+        std::memcpy(sPending[i], path.c_str(), path.size() + 1);
+        sUsed[i] = 1;
+        return;
+    }
+}
+
+void AtomicFile::forgetOnSignal(const std::string& path) {
+    for (int i = 0; i < kSlots; ++i)
+        if (sUsed[i] && path == sPending[i]) sUsed[i] = 0;
+}
 
 AtomicFile::AtomicFile(const std::string& target) : target_(target) {
     std::string::size_type slash = target.rfind('/');
@@ -25,10 +77,13 @@ AtomicFile::AtomicFile(const std::string& target) : target_(target) {
     }
     close(fd);
     tempPath_ = buffer.data();
+    removeOnSignal(tempPath_);
 }
 
 AtomicFile::~AtomicFile() {
-    if (!committed_ && !tempPath_.empty()) unlink(tempPath_.c_str());
+    if (committed_ || tempPath_.empty()) return;
+    forgetOnSignal(tempPath_);
+    unlink(tempPath_.c_str());
 }
 
 void AtomicFile::commit() {
@@ -47,4 +102,5 @@ void AtomicFile::commit() {
                                            std::strerror(errno));
     }
     committed_ = true;
+    forgetOnSignal(tempPath_);
 }

@@ -1,7 +1,8 @@
 // A file that appears under its final name only when complete: writers fill a
 // temporary file in the same folder, and commit() renames it over the target.
 // Until then an existing target stays as it was; a temporary that is never
-// committed is removed by the destructor.
+// committed is removed by the destructor, and also when the process is
+// interrupted or killed by a fatal signal (a crashing plug-in, Ctrl-C).
 #pragma once
 
 #include <string>
@@ -23,6 +24,9 @@ public:
     void commit();
 
 private:
+    static void forgetOnSignal(const std::string& path);
+    static void removeOnSignal(const std::string& path);
+
     std::string target_;
     std::string tempPath_;
     bool committed_ = false;

@@ -318,19 +318,28 @@ int main(int argc, char** argv) {
                  kTool};
     app.add_option("files", options.files, "[INPUT] OUTPUT: input audio (any format libsndfile reads) and "
                                            "output file (.wav 32-bit float, .flac, .aiff, .ogg)")
-        ->expected(0, -1);
-    app.add_option("--plugin", options.plugin, "VST 2 plug-in .so to load (a bare name is also looked up in the VST folders)");
+        ->expected(0, -1)
+        ->type_name("[INPUT] OUTPUT");
+    app.add_option("--plugin", options.plugin, "VST 2 plug-in .so to load (a bare name is also looked up in the VST folders)")
+        ->type_name("PATH");
     app.add_option("--set", options.sets, "set a parameter before processing: NAME=VALUE or INDEX=VALUE, "
                                           "VALUE normalised 0-1, NAME case-insensitive; repeatable")
-        ->allow_extra_args(false);
+        ->allow_extra_args(false)
+        ->type_name("NAME=VALUE");
     app.add_flag("--list-params", options.listParams, "print index, name, label, value and display text of every parameter, then exit");
     app.add_flag("--info", options.info, "print the plug-in's identity, channels, latency and flags, then exit");
-    app.add_option("--block", options.block, "host block size in samples (default 512)")->check(CLI::Range(1, 1 << 20));
+    app.add_option("--block", options.block, "host block size in samples (default 512)")
+        ->type_name("N")
+        ->check(CLI::Range(1, 1 << 20));
     app.add_flag("--no-latency-compensation", options.noLatencyCompensation,
                  "keep the plug-in's raw output stream instead of removing its initial delay");
-    app.add_option("--tail", options.tail, "render this many seconds past the end of the input")->check(CLI::Range(0.0, 3600.0));
-    app.add_option("--spectrogram", options.spectrogram, "write a PNG with the input's and the output's spectrograms");
-    app.add_option("--save-input", options.saveInput, "also write the input as rendered (e.g. the demo signal) to this audio file");
+    app.add_option("--tail", options.tail, "render this many seconds past the end of the input")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.0, 3600.0));
+    app.add_option("--spectrogram", options.spectrogram, "write a PNG with the input's and the output's spectrograms")
+        ->type_name("FILE.png");
+    app.add_option("--save-input", options.saveInput, "also write the input as rendered (e.g. the demo signal) to this audio file")
+        ->type_name("FILE");
     app.add_flag("-q,--quiet", options.quiet, "no progress bar and no summary");
     app.add_flag("-v,--verbose", options.verbose, "show the messages the plug-in sent to the host");
     app.footer("Examples:\n"
