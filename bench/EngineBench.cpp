@@ -33,7 +33,9 @@ public:
     BenchEffect() : Trellisor(&quietHost) {}
     using Trellisor::magnitudes;
     using Trellisor::measuredFreqs;
+    using Trellisor::oscillatorBank;
     using Trellisor::runFrame;
+    void useIsa(trellisor::Isa which) { isa = which; }
 };
 
 enum class Input { Demo, Noise, Tiny, Decay };
@@ -67,6 +69,35 @@ const std::vector<float>& inputOf(Input kind) {
         }
     }
     return cache.emplace(kind, std::move(x)).first->second;
+}
+
+const char* isaName(trellisor::Isa isa) {
+    switch (isa) {
+        case trellisor::Isa::Baseline: return "sse2";
+        case trellisor::Isa::Fma: return "fma";
+        case trellisor::Isa::Avx2: return "avx2";
+        case trellisor::Isa::Avx512: return "avx512";
+    }
+    return "";
+}
+
+// The oscillator bank alone in each instruction set this processor runs.
+void bankIsa(benchmark::State& state, int wave, trellisor::Isa isa) {
+    auto e = std::make_unique<BenchEffect>();
+    e->setParameter(kFftSize, 1.0f);
+    e->setParameter(kRegen, 1.0f);
+    e->setParameter(kThresh, 1.0f);
+    e->setParameter(kType, wave * 0.25f);
+    const std::vector<float>& in = inputOf(Input::Noise);
+    std::vector<float> out(1024);
+    e->runFrame(in.data(), out.data(), 2);
+    e->useIsa(isa);
+    for (auto _ : state) {
+        e->oscillatorBank(out.data(), 2);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["xRT"] = benchmark::Counter(static_cast<double>(state.iterations()) * 1024 / kRate,
+                                               benchmark::Counter::kIsRate);
 }
 
 struct Setting {
@@ -238,6 +269,15 @@ int main(int argc, char** argv) {
                                      stage<BenchEffect>, st);
         benchmark::RegisterBenchmark((std::string("stage/") + stageName(st) + "/ref").c_str(),
                                      stage<ReferenceEngine>, st);
+    }
+    const char* waves[] = {"sine", "tri", "saw", "square", "mixed"};
+    for (trellisor::Isa isa : {trellisor::Isa::Baseline, trellisor::Isa::Fma, trellisor::Isa::Avx2,
+                               trellisor::Isa::Avx512}) {
+        if (!trellisor::isaSupported(isa)) continue;
+        for (int w = 0; w < 5; ++w) {
+            benchmark::RegisterBenchmark(
+                (std::string("isa/bank_") + waves[w] + "_512osc_" + isaName(isa) + "/opt").c_str(), bankIsa, w, isa);
+        }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

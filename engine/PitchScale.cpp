@@ -32,9 +32,9 @@ void Trellisor::smsPitchScale(const float* in, float* mags, float* freqs) {
     }
 
     const double invN = 1.0 / n;
+    const float* window = hannWindow[k];  // cos((i * 2pi) / N) * -0.5 + 0.5, rounded to single
     for (int i = 0; i < n; ++i) {
-        const float w = static_cast<float>(std::cos((i * kTwoPi) * invN) * -0.5 + 0.5);
-        fftBuffer[2 * i] = in[i] * w;
+        fftBuffer[2 * i] = in[i] * window[i];
         fftBuffer[2 * i + 1] = 0.0f;
     }
 

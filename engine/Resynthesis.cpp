@@ -59,32 +59,18 @@ void Trellisor::runFrame(const float* in, float* out, int k) {
 
     for (int i = 0; i < n; ++i) out[i] = 0.0f;
 
-    const float* table = waveTables[waveType.load(std::memory_order_relaxed)];
-    for (int i = 0; i < numOscillators; ++i) {
-        const float a = magnitudes[i];
-        uint16_t phase = oscPhase[k][i];
-        const uint16_t inc = oscIncrement[k][i];
-        if (a > threshold) {
-            // The phase advances before each lookup; n is a multiple of 4.
-            for (int s = 0; s < n; s += 4) {
-                phase = static_cast<uint16_t>(phase + inc);
-                out[s] = std::fmaf(a, table[phase], out[s]);
-                phase = static_cast<uint16_t>(phase + inc);
-                out[s + 1] = std::fmaf(a, table[phase], out[s + 1]);
-                phase = static_cast<uint16_t>(phase + inc);
-                out[s + 2] = std::fmaf(a, table[phase], out[s + 2]);
-                phase = static_cast<uint16_t>(phase + inc);
-                out[s + 3] = std::fmaf(a, table[phase], out[s + 3]);
-            }
-            oscPhase[k][i] = phase;
-        } else {
-            // Silent for the frame; the phase runs on to where it would have ended.
-            oscPhase[k][i] = static_cast<uint16_t>(phase + static_cast<uint32_t>(inc) * static_cast<uint32_t>(n));
-        }
-    }
+    oscillatorBank(out, k);
 
     if (fWinType.load(std::memory_order_relaxed) != 0.0f) {
         const float* window = outWindow[k];
         for (int i = 0; i < n; ++i) out[i] = out[i] * window[i];
     }
+}
+
+// Adds the sounding oscillators of size k to out[0 .. N-1], in ascending
+// order for every sample, and runs the silent ones' phases on by N.
+void Trellisor::oscillatorBank(float* out, int k) {
+    const int wave = waveType.load(std::memory_order_relaxed);
+    trellisor::runBank(isa, wave, waveTables[wave], magnitudes, oscPhase[k], oscIncrement[k], numOscillators,
+                       threshold, out, frameSize[k]);
 }

@@ -36,9 +36,9 @@ void Trellisor::smsFft(float* buffer, int32_t sign) {
         const int le2 = le / 2;
         float ur = 1.0f;
         float ui = 0.0f;
-        const float arg = 3.1415927f / static_cast<float>(le / 4);
-        const float wr = static_cast<float>(std::cos(static_cast<double>(arg)));
-        const float ws = static_cast<float>(std::sin(static_cast<double>(arg)));
+        // cos and sin of 3.1415927f / (le / 4), evaluated at construction.
+        const float wr = stageCos[s];
+        const float ws = stageSin[s];
         const float wi = fsign * ws;
         for (int j = 0; j < le2; j += 2) {
             for (int i = j; i < n2; i += le) {

@@ -64,6 +64,8 @@ Trellisor::Trellisor(audioMasterCallback audioMaster)
 
     initWaveTables();
     initWindowTables();
+    initTransformTables();
+    isa = trellisor::detectIsa();
 
     for (float& m : magnitudes) m = 0.0f;
     trackIncScale = 65536.0f / r;

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "AudioEffectX.h"
+#include "SignalKernels.h"
 
 enum TrellisorParam : int32_t {
     kFreqNudge = 0,
@@ -88,6 +89,11 @@ protected:
     void processPart(const float* in, float* out0, float* out1, int32_t n);
     // Next value of the noise generator, in -1..1.
     float nextNoise();
+    // The transforms' twiddles and the tracking window, with exactly the
+    // values that evaluating them per frame gives; called by the constructor.
+    void initTransformTables();
+    // The oscillator bank for one frame at size index k, added to out.
+    void oscillatorBank(float* out, int k);
 
     // Parameters 0..6, stored exactly as the host sent them.
     std::atomic<float> fFreqNudge;
@@ -137,6 +143,15 @@ protected:
     int outFill;
     int pitchReady;
     float frameKeepFreqs;  // keepfreqs as sampled by this frame's parameter update
+
+    // Built once by the constructor, only read afterwards.
+    float fftMagCos[3][kMaxBins];  // twiddle of fftMag for bit-reversed group index p
+    float fftMagSin[3][kMaxBins];
+    uint16_t bitReverse[3][kMaxFrame];  // the log2FrameSize[k]-bit reversal of each index
+    float hannWindow[3][kMaxFrame];     // the analysis window of smsPitchScale
+    float stageCos[10];                 // smsFft's per-stage rotation, stage s: le = 4 << s
+    float stageSin[10];
+    trellisor::Isa isa;  // instruction set of the inner loops, chosen at construction
 
     // State of the noise generator of the accumulating entry: the platform's
     // generator with its default seed, kept per object so that drawing a

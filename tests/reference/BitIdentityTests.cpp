@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ReferenceEngine.h"
+#include "SignalKernels.h"
 #include "Trellisor.h"
 
 namespace {
@@ -22,9 +23,18 @@ intptr_t quietHost(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
+using trellisor::Isa;
+
+// The effect with its inner loops in a chosen instruction set.
+class ForcedIsaEffect : public Trellisor {
+public:
+    explicit ForcedIsaEffect(Isa which) : Trellisor(&quietHost) { isa = which; }
+};
+
 // The effect and the reference, fed the same input, parameters and blocks.
 struct Pair {
-    std::unique_ptr<Trellisor> effect = std::make_unique<Trellisor>(&quietHost);
+    explicit Pair(Isa isa) : effect(std::make_unique<ForcedIsaEffect>(isa)) {}
+    std::unique_ptr<Trellisor> effect;
     std::unique_ptr<ReferenceEngine> reference = std::make_unique<ReferenceEngine>();
     std::vector<float> e0, e1, r0, r1;
     int64_t position = 0;
@@ -122,10 +132,31 @@ std::string describe(float size, float type, float keep, float win) {
     return text;
 }
 
+const char* isaName(Isa isa) {
+    switch (isa) {
+        case Isa::Baseline: return "Sse2";
+        case Isa::Fma: return "Fma";
+        case Isa::Avx2: return "Avx2";
+        case Isa::Avx512: return "Avx512";
+    }
+    return "Unknown";
+}
+
+// Each test runs once per instruction set; sets this processor lacks are
+// skipped with a message.
+class BitIdentity : public ::testing::TestWithParam<Isa> {
+protected:
+    void SetUp() override {
+        if (!trellisor::isaSupported(GetParam())) {
+            GTEST_SKIP() << "this processor does not run the " << isaName(GetParam()) << " code";
+        }
+    }
+};
+
 // Every combination of frame size, waveform, mode and window, with every
 // oscillator in range and the lowest threshold, so that nearly all of them
 // sound.
-TEST(BitIdentity, EveryModeSizeWaveformAndWindow) {
+TEST_P(BitIdentity, EveryModeSizeWaveformAndWindow) {
     const float sizes[] = {0.0f, 0.5f, 1.0f};
     const float types[] = {0.0f, 0.25f, 0.5f, 0.75f, 1.0f};
     const float keeps[] = {0.0f, 1.0f};
@@ -135,7 +166,7 @@ TEST(BitIdentity, EveryModeSizeWaveformAndWindow) {
             for (float keep : keeps) {
                 for (float win : wins) {
                     const std::string what = describe(size, type, keep, win);
-                    Pair pair;
+                    Pair pair(GetParam());
                     pair.set(kFftSize, size);
                     pair.set(kType, type);
                     pair.set(kKeepFreqs, keep);
@@ -161,12 +192,12 @@ TEST(BitIdentity, EveryModeSizeWaveformAndWindow) {
 // Long random runs: parameters (in range, with the boundary values often),
 // sample rate, block lengths from 1 to beyond the largest part, and input of
 // every kind, changed at random between blocks.
-TEST(BitIdentity, RandomParameterBlockAndInputSequences) {
+TEST_P(BitIdentity, RandomParameterBlockAndInputSequences) {
     const float landmarks[] = {0.0f, 1.0f, 0.5f, 0.25f, 0.75f, 0.99f, 0.49f, 0.85f, 0.2f};
     const float rates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f};
     for (uint32_t seed = 1; seed <= 6; ++seed) {
         std::mt19937 rng(seed * 7919u);
-        Pair pair;
+        Pair pair(GetParam());
         pair.set(kThresh, 1.0f);
         pair.set(kRegen, 0.6f);
         Signal signal(seed);
@@ -207,5 +238,9 @@ TEST(BitIdentity, RandomParameterBlockAndInputSequences) {
         EXPECT_GT(nonzero, total / 8) << "seed " << seed << ": the comparison saw mostly silence";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(InstructionSets, BitIdentity,
+                         ::testing::Values(Isa::Baseline, Isa::Fma, Isa::Avx2, Isa::Avx512),
+                         [](const ::testing::TestParamInfo<Isa>& info) { return std::string(isaName(info.param)); });
 
 }  // namespace

@@ -27,7 +27,8 @@ int truncClamp(float v, int lo, int hi) {
 // Low 16 bits of round-to-nearest(x); non-finite values give 0.
 uint16_t low16(float x) {
     if (!std::isfinite(x)) return 0;
-    const double r = std::fmod(static_cast<double>(std::nearbyint(x)), 65536.0);
+    double r = static_cast<double>(std::nearbyint(x));
+    if (std::fabs(r) >= 4611686018427387904.0) r = std::fmod(r, 65536.0);  // 2^62
     return static_cast<uint16_t>(static_cast<int64_t>(r));
 }
 

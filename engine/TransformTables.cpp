@@ -1,0 +1,59 @@
+// Tables that replace per-frame trigonometry in the transforms and the
+// tracking window. Each entry is computed by the very expression the
+// per-frame code would evaluate, so the tables hold the same bits.
+#include <cmath>
+
+#include "Trellisor.h"
+
+namespace {
+
+// The lowest `bits` bits of v in reverse order.
+int reverseBits(int v, int bits) {
+    int r = 0;
+    for (int b = 0; b < bits; ++b) {
+        r = (r << 1) | (v & 1);
+        v >>= 1;
+    }
+    return r;
+}
+
+}  // namespace
+
+// frameSize and log2FrameSize must already be filled.
+void Trellisor::initTransformTables() {
+    for (int k = 0; k < 3; ++k) {
+        const int n = frameSize[k];
+        const int bits = log2FrameSize[k];
+
+        // fftMag: the twiddle of a group whose bit-reversed index is p; p is
+        // always below N/2 (the reversal of an even group index).
+        const float invN = 1.0f / static_cast<float>(n);
+        for (int p = 0; p < kMaxBins; ++p) {
+            if (p < n / 2) {
+                const float angle = (static_cast<float>(p) * invN) * 6.2831855f;
+                fftMagCos[k][p] = static_cast<float>(std::cos(static_cast<double>(angle)));
+                fftMagSin[k][p] = static_cast<float>(std::sin(static_cast<double>(angle)));
+            } else {
+                fftMagCos[k][p] = fftMagSin[k][p] = 0.0f;
+            }
+        }
+        for (int i = 0; i < kMaxFrame; ++i) {
+            bitReverse[k][i] = static_cast<uint16_t>(i < n ? reverseBits(i, bits) : 0);
+        }
+
+        // smsPitchScale: the periodic Hann window.
+        const double invNd = 1.0 / n;
+        for (int i = 0; i < kMaxFrame; ++i) {
+            hannWindow[k][i] =
+                i < n ? static_cast<float>(std::cos((i * 6.283185307179586) * invNd) * -0.5 + 0.5) : 0.0f;
+        }
+    }
+
+    // smsFft: one rotation per stage, le = 4, 8, ... 2048.
+    for (int s = 0; s < 10; ++s) {
+        const int le = 4 << s;
+        const float arg = 3.1415927f / static_cast<float>(le / 4);
+        stageCos[s] = static_cast<float>(std::cos(static_cast<double>(arg)));
+        stageSin[s] = static_cast<float>(std::sin(static_cast<double>(arg)));
+    }
+}
