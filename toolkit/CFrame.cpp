@@ -431,7 +431,7 @@ void CFrame::mouse(CDrawContext* context, CPoint& where) {
     // A context other than the frame's gets the frame's corner added to its
     // offsets for the duration of the click, so that drawing agrees.
     CPoint local(where.h - size.left, where.v - size.top);
-    long save[4];
+    long save[4] = {};
     bool shifted = context && context != pFrameContext;
     if (shifted) modifyDrawContext(save, context, size);
 

@@ -73,7 +73,7 @@ void CViewContainer::drawBackgroundRect(CDrawContext* target, const CRect& local
 void CViewContainer::draw(CDrawContext* context) {
     ensureOffscreen();
     CDrawContext* target = context;
-    long save[4];
+    long save[4] = {};
     bool offscreen = bDrawInOffscreen && pOffscreenContext;
     if (offscreen)
         target = pOffscreenContext;
@@ -96,7 +96,7 @@ void CViewContainer::draw(CDrawContext* context) {
 void CViewContainer::drawRect(CDrawContext* context, CRect& updateRect) {
     ensureOffscreen();
     CDrawContext* target = context;
-    long save[4];
+    long save[4] = {};
     bool offscreen = bDrawInOffscreen && pOffscreenContext;
     if (offscreen)
         target = pOffscreenContext;
@@ -137,7 +137,7 @@ void CViewContainer::update(CDrawContext* context) {
             if (something && context)
                 pOffscreenContext->copyFrom(context, size, CPoint(0, 0));
         } else if (context) {
-            long save[4];
+            long save[4] = {};
             modifyDrawContext(save, context, size);
             for (CCView* node = pFirstView; node; node = node->pNext) node->pView->update(context);
             restoreDrawContext(context, save);
@@ -151,7 +151,7 @@ void CViewContainer::update(CDrawContext* context) {
 
 void CViewContainer::mouse(CDrawContext* context, CPoint& where) {
     CPoint local(where.h - size.left, where.v - size.top);
-    long save[4];
+    long save[4] = {};
     if (context) modifyDrawContext(save, context, size);
     for (CCView* node = pLastView; node; node = node->pPrevious) {
         CView* view = node->pView;
@@ -198,7 +198,7 @@ bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, float d
     CView* view = getCurrentView();
     if (!view) return false;
     CPoint local(where.h - size.left, where.v - size.top);
-    long save[4];
+    long save[4] = {};
     if (context) modifyDrawContext(save, context, size);
     bool result = view->onWheel(context, local, distance);
     if (context) restoreDrawContext(context, save);
