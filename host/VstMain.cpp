@@ -9,6 +9,9 @@ AEffect* createPlugin(audioMasterCallback audioMaster) noexcept {
     if (!audioMaster) return nullptr;
     try {
         if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+        // oome tells about the instance being created now: a failure of an
+        // earlier one must not refuse every later instance of the process.
+        oome = false;
         AudioEffect* effect = createEffectInstance(audioMaster);
         if (!effect) return nullptr;
         if (oome) {

@@ -40,7 +40,7 @@ protected:
         lastCreated = nullptr;
         oome = false;
     }
-    // oome is never cleared by the product; only the tests reset it.
+    // The entry point clears oome before each creation; the tests reset it too.
     void TearDown() override { oome = false; }
     AEffect* enter(audioMasterCallback host) {
         return std::string(GetParam()) == "main_macho" ? main_macho(host) : VSTPluginMain(host);
@@ -76,14 +76,18 @@ TEST_P(EntryPointTest, AFailedAllocationGivesNull) {
     EXPECT_EQ(created, 1);
 }
 
-TEST_P(EntryPointTest, OomeDestroysTheHalfMadeEffectAndStaysSet) {
+TEST_P(EntryPointTest, OomeDestroysTheHalfMadeEffectAndBlocksNoLaterInstance) {
     factory = Factory::setsOome;
     EXPECT_EQ(enter(FakeHost::callback), nullptr);
     EXPECT_TRUE(destroyed);
+    EXPECT_TRUE(oome) << "the failure stays visible until the next creation";
     factory = Factory::normal;
     destroyed = false;
-    EXPECT_EQ(enter(FakeHost::callback), nullptr) << "oome is never cleared";
-    EXPECT_TRUE(destroyed);
+    AEffect* next = enter(FakeHost::callback);
+    ASSERT_NE(next, nullptr) << "one failed instance must not refuse every later one";
+    EXPECT_FALSE(destroyed);
+    EXPECT_FALSE(oome);
+    delete lastCreated;
 }
 
 INSTANTIATE_TEST_SUITE_P(BothNames, EntryPointTest, ::testing::Values("VSTPluginMain", "main_macho"),

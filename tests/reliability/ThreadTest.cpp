@@ -1,0 +1,107 @@
+// The plug-in's threads as a host runs them: an audio thread processing
+// blocks, an automation thread writing parameters, and the user-interface
+// thread reading texts or running the open editor's idle and drawing, all at
+// once. Built also under the thread sanitizer (label "threads").
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "ReliabilitySupport.h"
+
+namespace {
+
+using reliability::Blocks;
+using reliability::dispatch;
+
+constexpr int kBlocks = 1500;
+constexpr int32_t kBlockLength = 256;
+
+// Audio thread: kBlocks blocks of a tone; counts blocks with a non-finite sample.
+void audioThread(AEffect* e, std::atomic<bool>& done, std::atomic<int>& badBlocks) {
+    Blocks blocks(kBlockLength);
+    double phase = 0;
+    for (int i = 0; i < kBlocks; ++i)
+        if (!blocks.run(e, phase)) badBlocks.fetch_add(1);
+    done.store(true);
+}
+
+// Automation thread: values in 0..1 to every index, the inert ones too,
+// until the audio is done; answers how many were written.
+long automationThread(AEffect* e, const std::atomic<bool>& done) {
+    long writes = 0;
+    uint32_t seed = 12345;
+    while (!done.load()) {
+        seed = seed * 1664525u + 1013904223u;
+        const int32_t index = static_cast<int32_t>(seed >> 28) % 9;
+        const float value = static_cast<float>(seed & 0xffff) / 65535.0f;
+        e->setParameter(e, index, value);
+        ++writes;
+        if ((writes & 63) == 0) std::this_thread::yield();
+    }
+    return writes;
+}
+
+class Threads : public reliability::HeadlessHost {};
+
+TEST_F(Threads, ParameterWritesDuringProcessing) {
+    AEffect* e = VSTPluginMain(reliability::zeroHost);
+    ASSERT_NE(e, nullptr);
+    dispatch(e, effMainsChanged, 0, 1);
+    std::atomic<bool> done{false};
+    std::atomic<int> bad{0};
+    long writes = 0;
+    std::thread audio(audioThread, e, std::ref(done), std::ref(bad));
+    std::thread automation([&] { writes = automationThread(e, done); });
+    // The user-interface thread reads what the host shows.
+    long reads = 0;
+    while (!done.load()) {
+        for (int32_t index = 0; index < 9; ++index) {
+            char text[32] = {};
+            (void)e->getParameter(e, index);
+            dispatch(e, effGetParamDisplay, index, 0, text);
+            ASSERT_NE(std::memchr(text, 0, sizeof text), nullptr);
+            ++reads;
+        }
+    }
+    audio.join();
+    automation.join();
+    std::printf("processing: %d blocks of %d samples, %ld parameter writes, %ld text reads\n", kBlocks,
+                kBlockLength, writes, reads);
+    EXPECT_EQ(bad.load(), 0) << "parameters in 0..1 and a finite input gave non-finite output";
+    EXPECT_GT(writes, 0);
+    dispatch(e, effClose);
+}
+
+TEST_F(Threads, ParameterWritesDuringEditorDrawing) {
+    AEffect* e = VSTPluginMain(reliability::zeroHost);
+    ASSERT_NE(e, nullptr);
+    dispatch(e, effMainsChanged, 0, 1);
+    ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parentWindow), 1);
+    std::atomic<bool> done{false};
+    std::atomic<int> bad{0};
+    long writes = 0;
+    std::thread audio(audioThread, e, std::ref(done), std::ref(bad));
+    std::thread automation([&] { writes = automationThread(e, done); });
+    // The user-interface thread idles and redraws the editor meanwhile.
+    long idles = 0;
+    while (!done.load()) {
+        dispatch(e, effEditIdle);
+        dispatch(e, effEditDraw);
+        ++idles;
+    }
+    audio.join();
+    automation.join();
+    std::printf("editor: %d blocks, %ld parameter writes, %ld idle and draw passes\n", kBlocks, writes,
+                idles);
+    EXPECT_EQ(bad.load(), 0);
+    EXPECT_GT(idles, 0);
+    // The controls show the last values written once the threads are done.
+    e->setParameter(e, 1, 0.75f);
+    dispatch(e, effEditIdle);
+    EXPECT_FLOAT_EQ(e->getParameter(e, 1), 0.75f);
+    dispatch(e, effEditClose);
+    dispatch(e, effClose);
+}
+
+}  // namespace
