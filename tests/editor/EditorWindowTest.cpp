@@ -449,6 +449,18 @@ TEST_F(EditorWindow, GesturesReachTheHostAndTheScreenShowsThem) {
     EXPECT_EQ(calls[0].opt, 0.5f);
     EXPECT_EQ(parameter(0), 0.5f);
 
+    // An arrow key on the keyboard: the focus left the sliders with the last
+    // click, so it reaches Thresh, the last view that takes keys.
+    moveTo(100, 40);
+    key(0xff52, true);   // Up
+    key(0xff52, false);
+    EXPECT_TRUE(waitForCall(audioMasterAutomate, 5)) << "the key did not reach Thresh";
+    waitIdles(3);
+    calls = takeCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_FLOAT_EQ(calls[0].opt, 0.95f);
+    EXPECT_FLOAT_EQ(parameter(5), 0.95f);
+
     // The screen: Regen's handle top at row 87 + trunc(0.25 x 104) = 113.
     shot = screenshot();
     EXPECT_TRUE(handleShowsAt(shot, *regenHandle, 124, 87 + 26));
