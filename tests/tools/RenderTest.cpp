@@ -87,7 +87,10 @@ TEST_F(RenderTest, TailRendersPastTheEndOfTheInput) {
 TEST_F(RenderTest, EntryPointFallsBackToMainMacho) {
     std::vector<float> in = noise(2500, 5);
     writeAudio(path("in.wav"), 44100, 1, in);
-    RenderRun run = render(withPlugin(fixture("macho"), {"in.wav", "out.wav"}));
+    RenderRun run = render(withPlugin(fixture("macho"), {"--info"}));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("entry point:    main_macho\n"), std::string::npos) << run.out;
+    run = render(withPlugin(fixture("macho"), {"in.wav", "out.wav"}));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     Audio out = readAudio(path("out.wav"));
     ASSERT_EQ(out.frames(), in.size());
@@ -129,7 +132,7 @@ TEST_F(RenderTest, ListParamsShowsThePluginsOwnTexts) {
 TEST_F(RenderTest, InfoDecodesTheRecord) {
     RenderRun run = render(withPlugin(fixture("delay"), {"--info"}));
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    for (const char* expected : {"vendor:         Fixture Works", "product:        Delay Fixture",
+    for (const char* expected : {"entry point:    VSTPluginMain\n", "vendor:         Fixture Works", "product:        Delay Fixture",
                                  "vendor version: 7", "unique id:      'RfDl' (1382433900, 0x5266446C)",
                                  "inputs:         2", "outputs:        2", "latency:        1000 samples",
                                  "flags:          0x10 (CanReplacing)"}) {

@@ -49,6 +49,7 @@ VstHost::VstHost(const std::string& path) : path_(path) {
         void* symbol = dlsym(module_, name);
         if (symbol != nullptr) {
             entry = reinterpret_cast<EntryProc>(symbol);
+            entryName_ = name;
             break;
         }
     }

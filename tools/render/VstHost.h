@@ -33,6 +33,8 @@ public:
 
     AEffect* effect() const { return effect_; }
     const std::string& path() const { return path_; }
+    // The name under which the entry point was found.
+    const std::string& entryName() const { return entryName_; }
 
     // effSetSampleRate and effSetBlockSize; the values are also the host's
     // answers to audioMasterGetSampleRate and audioMasterGetBlockSize.
@@ -74,6 +76,7 @@ private:
     std::string text(int32_t opcode, int32_t index);
 
     std::string path_;
+    std::string entryName_;
     void* module_ = nullptr;
     AEffect* effect_ = nullptr;
     bool opened_ = false;

@@ -137,6 +137,7 @@ std::string decodeFlags(int32_t flags) {
 void printInfo(VstHost& host) {
     AEffect* e = host.effect();
     std::printf("plug-in:        %s\n", host.path().c_str());
+    std::printf("entry point:    %s\n", host.entryName().c_str());
     std::printf("vendor:         %s\n", printable(host.vendor()).c_str());
     std::printf("product:        %s\n", printable(host.product()).c_str());
     std::printf("effect name:    %s\n", printable(host.effectName()).c_str());
@@ -283,6 +284,8 @@ int run(const Options& options) {
     writer.commit();
 
     if (options.verbose) {
+        std::fprintf(stderr, "%s: plug-in %s, entry point %s, block %d, sample rate %g\n", kTool,
+                     host.path().c_str(), host.entryName().c_str(), options.block, input.sampleRate);
         const auto& messages = host.messages();
         std::fprintf(stderr, "%s: %zu host callback message(s)\n", kTool, messages.size());
         size_t shown = 0;
