@@ -33,6 +33,9 @@ AudioData AudioFileReader::read(const std::string& path) {
     audio.sampleRate = info.samplerate;
     audio.description = path;
     audio.channels.assign(static_cast<size_t>(info.channels), {});
+    if (info.frames > 0 && info.frames < (sf_count_t{1} << 34)) {
+        for (auto& channel : audio.channels) channel.reserve(static_cast<size_t>(info.frames));
+    }
     std::vector<float> chunk(static_cast<size_t>(4096 * info.channels));
     for (;;) {
         sf_count_t got = sf_readf_float(file, chunk.data(), 4096);

@@ -52,6 +52,7 @@ ParameterAssignment ParameterAssignment::parse(const std::string& request) {
 }
 
 int32_t ParameterAssignment::resolve(const std::vector<std::string>& names) const {
+    if (names.empty()) throw RenderError(kExitUsage, "--set " + name_ + "=...: the plug-in has no parameters");
     std::string wanted = lowered(name_);
     for (size_t i = 0; i < names.size(); ++i) {
         if (lowered(trimmed(names[i])) == wanted) return static_cast<int32_t>(i);
@@ -71,5 +72,5 @@ int32_t ParameterAssignment::resolve(const std::vector<std::string>& names) cons
         valid += (valid.empty() ? "" : ", ") + shown;
     }
     throw RenderError(kExitUsage, "unknown parameter '" + name_ + "'; valid names: " +
-                                      (valid.empty() ? std::string("(the plug-in has none)") : valid));
+                                      (valid.empty() ? std::string("(none have names)") : valid));
 }
