@@ -10,6 +10,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <malloc.h>
 #include <signal.h>
 #include <spawn.h>
@@ -71,15 +72,7 @@ private:
             reason_ = "Xvfb was not found when the tests were built";
             return;
         }
-        for (int n = 151; n < 190 && display_.empty(); ++n) {
-            struct stat st;
-            if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0 ||
-                stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) == 0)
-                continue;
-            if (start(xvfb, n))
-                display_ = ":" + std::to_string(n);
-        }
-        if (display_.empty())
+        if (!start(xvfb))
             reason_ = "Xvfb did not start";
         else
             setenv("DISPLAY", display_.c_str(), 1);
@@ -91,34 +84,51 @@ private:
             xcb_disconnect(c);
         return ok;
     }
-    bool start(const std::string& xvfb, int n) {
-        const std::string display = ":" + std::to_string(n);
-        std::vector<std::string> args{xvfb, display, "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset"};
+    // Xvfb picks a free display itself (-displayfd) and writes its number,
+    // then a newline, once it accepts clients: parallel runs never collide.
+    bool start(const std::string& xvfb) {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        std::vector<std::string> args{xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                                      "640x480x24", "-nolisten", "tcp", "-noreset"};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         pid_t pid = -1;
         const int rc = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0)
+        close(fds[1]);
+        if (rc != 0) {
+            close(fds[0]);
             return false;
-        for (int i = 0; i < 200; ++i) {
-            if (waitpid(pid, nullptr, WNOHANG) == pid)
-                return false;
-            if (canConnect(display)) {
-                pid_ = pid;
-                return true;
-            }
-            std::this_thread::sleep_for(25ms);
         }
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        return false;
+        std::string number;
+        const auto deadline = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            pollfd p{fds[0], POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0)
+                continue;
+            char c;
+            if (read(fds[0], &c, 1) != 1 || c == '\n')
+                break;
+            number += c;
+        }
+        close(fds[0]);
+        if (number.empty() || !canConnect(":" + number)) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            return false;
+        }
+        pid_ = pid;
+        display_ = ":" + number;
+        return true;
     }
     std::string display_;
     std::string reason_;
