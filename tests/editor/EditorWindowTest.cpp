@@ -521,3 +521,31 @@ TEST_F(EditorWindow, HundredOpenCloseCyclesLeaveNothingBehind) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorWindow, HostWindowDestroyedBeforeCloseIsSurvived) {
+    openEditor();
+    ui->idling = false;
+    xcb_destroy_window(conn, hostWindow);
+    sync();
+    // Idle and mouse requests on the orphaned editor, then the close the
+    // host sends at last: all harmless.
+    ui->dispatch(effEditIdle);
+    ui->dispatch(effEditIdle);
+    EXPECT_EQ(ui->dispatch(effEditMouse, 30, 143), 1);
+    ui->dispatch(effEditClose);
+    EXPECT_EQ(parameter(2), 0.0f) << "nothing reached the Type switch";
+    // A new host window takes the editor again.
+    hostWindow = xcb_generate_id(conn);
+    const uint32_t values[] = {screen->white_pixel, 1};
+    xcb_create_window(conn, XCB_COPY_FROM_PARENT, hostWindow, screen->root, 0, 0, uint16_t(width),
+                      uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+    xcb_map_window(conn, hostWindow);
+    sync();
+    openEditor();
+    EXPECT_EQ(childWindows(conn, hostWindow), 1);
+}
+
+}  // namespace
