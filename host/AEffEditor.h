@@ -2,6 +2,7 @@
 // editor; the editor never owns the effect.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "AEffect.h"
@@ -43,5 +44,7 @@ public:
 protected:
     AudioEffect* effect;
     void* systemWindow = nullptr;
-    bool updateFlag = false;
+    // Raised by postUpdate, which may run on the thread that sets
+    // parameters, and taken by idle on the user-interface thread.
+    std::atomic<bool> updateFlag{false};
 };

@@ -16,13 +16,19 @@ using reliability::dispatch;
 
 constexpr int kBlocks = 1500;
 constexpr int32_t kBlockLength = 256;
+constexpr long kPasses = 300;  // user-interface passes at the least
 
-// Audio thread: kBlocks blocks of a tone; counts blocks with a non-finite sample.
-void audioThread(AEffect* e, std::atomic<bool>& done, std::atomic<int>& badBlocks) {
+// Audio thread: blocks of a tone until at least kBlocks are done and the
+// user-interface side has said it is done too; counts blocks with a
+// non-finite sample.
+void audioThread(AEffect* e, const std::atomic<bool>& uiDone, std::atomic<bool>& done,
+                 std::atomic<int>& blocksRun, std::atomic<int>& badBlocks) {
     Blocks blocks(kBlockLength);
     double phase = 0;
-    for (int i = 0; i < kBlocks; ++i)
+    while (blocksRun.load() < kBlocks || !uiDone.load()) {
         if (!blocks.run(e, phase)) badBlocks.fetch_add(1);
+        blocksRun.fetch_add(1);
+    }
     done.store(true);
 }
 
@@ -48,14 +54,15 @@ TEST_F(Threads, ParameterWritesDuringProcessing) {
     AEffect* e = VSTPluginMain(reliability::zeroHost);
     ASSERT_NE(e, nullptr);
     dispatch(e, effMainsChanged, 0, 1);
-    std::atomic<bool> done{false};
-    std::atomic<int> bad{0};
+    std::atomic<bool> uiDone{false}, done{false};
+    std::atomic<int> blocksRun{0}, bad{0};
     long writes = 0;
-    std::thread audio(audioThread, e, std::ref(done), std::ref(bad));
+    std::thread audio(audioThread, e, std::cref(uiDone), std::ref(done), std::ref(blocksRun), std::ref(bad));
     std::thread automation([&] { writes = automationThread(e, done); });
     // The user-interface thread reads what the host shows.
     long reads = 0;
     while (!done.load()) {
+        if (reads >= 9 * kPasses) uiDone.store(true);
         for (int32_t index = 0; index < 9; ++index) {
             char text[32] = {};
             (void)e->getParameter(e, index);
@@ -66,8 +73,8 @@ TEST_F(Threads, ParameterWritesDuringProcessing) {
     }
     audio.join();
     automation.join();
-    std::printf("processing: %d blocks of %d samples, %ld parameter writes, %ld text reads\n", kBlocks,
-                kBlockLength, writes, reads);
+    std::printf("processing: %d blocks of %d samples, %ld parameter writes, %ld text reads\n",
+                blocksRun.load(), kBlockLength, writes, reads);
     EXPECT_EQ(bad.load(), 0) << "parameters in 0..1 and a finite input gave non-finite output";
     EXPECT_GT(writes, 0);
     dispatch(e, effClose);
@@ -78,24 +85,25 @@ TEST_F(Threads, ParameterWritesDuringEditorDrawing) {
     ASSERT_NE(e, nullptr);
     dispatch(e, effMainsChanged, 0, 1);
     ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parentWindow), 1);
-    std::atomic<bool> done{false};
-    std::atomic<int> bad{0};
+    std::atomic<bool> uiDone{false}, done{false};
+    std::atomic<int> blocksRun{0}, bad{0};
     long writes = 0;
-    std::thread audio(audioThread, e, std::ref(done), std::ref(bad));
+    std::thread audio(audioThread, e, std::cref(uiDone), std::ref(done), std::ref(blocksRun), std::ref(bad));
     std::thread automation([&] { writes = automationThread(e, done); });
     // The user-interface thread idles and redraws the editor meanwhile.
     long idles = 0;
     while (!done.load()) {
+        if (idles >= kPasses) uiDone.store(true);
         dispatch(e, effEditIdle);
         dispatch(e, effEditDraw);
         ++idles;
     }
     audio.join();
     automation.join();
-    std::printf("editor: %d blocks, %ld parameter writes, %ld idle and draw passes\n", kBlocks, writes,
-                idles);
+    std::printf("editor: %d blocks, %ld parameter writes, %ld idle and draw passes\n", blocksRun.load(),
+                writes, idles);
     EXPECT_EQ(bad.load(), 0);
-    EXPECT_GT(idles, 0);
+    EXPECT_GE(idles, kPasses);
     // The controls show the last values written once the threads are done.
     e->setParameter(e, 1, 0.75f);
     dispatch(e, effEditIdle);
