@@ -11,6 +11,7 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
+#include <climits>
 #include <cmath>
 #include <initializer_list>
 
@@ -131,27 +132,52 @@ TRELLISOR_AVX2 inline __m256 wave8(__m256i idx, const float* table) {
     }
 }
 
+TRELLISOR_AVX2 inline __m256i firstPhases8(uint32_t phase, uint32_t inc) {
+    const __m256i lanes = _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8);
+    return _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(phase)),
+                            _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(inc)), lanes));
+}
+
+TRELLISOR_AVX2 inline __m256i phaseStep8(uint32_t inc) { return _mm256_set1_epi32(static_cast<int>(inc * 8u)); }
+
+// As passAvx512, 8 samples at a time. Unmasked phases stay below 2^31:
+// start + inc * n < 2^16 + 2^16 * 2^10.
+template <int W, int K>
+TRELLISOR_AVX2 inline void passAvx2(const float* table, const float* mags, uint16_t* phases,
+                                    const uint16_t* incs, const uint16_t* list, float* out, int n) {
+    const __m256i mask = _mm256_set1_epi32(65535);
+    __m256 a[K];
+    __m256i d[K];
+    __m256i p[K];
+#pragma GCC unroll 8
+    for (int j = 0; j < K; ++j) {
+        a[j] = _mm256_set1_ps(mags[list[j]]);
+        d[j] = phaseStep8(incs[list[j]]);
+        p[j] = firstPhases8(phases[list[j]], incs[list[j]]);
+    }
+    for (int s = 0; s < n; s += 8) {
+        __m256 o = _mm256_loadu_ps(out + s);
+#pragma GCC unroll 8
+        for (int j = 0; j < K; ++j) {
+            o = _mm256_fmadd_ps(a[j], wave8<W>(_mm256_and_si256(p[j], mask), table), o);
+            p[j] = _mm256_add_epi32(p[j], d[j]);
+        }
+        _mm256_storeu_ps(out + s, o);
+    }
+#pragma GCC unroll 8
+    for (int j = 0; j < K; ++j) {
+        const int i = list[j];
+        phases[i] = static_cast<uint16_t>(phases[i] + incs[i] * static_cast<uint32_t>(n));
+    }
+}
+
 template <int W>
 TRELLISOR_AVX2 void bankAvx2(const float* table, const float* mags, uint16_t* phases, const uint16_t* incs,
                              const uint16_t* list, int m, float* out, int n) {
-    const __m256i lanes = _mm256_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8);
-    const __m256i mask = _mm256_set1_epi32(65535);
-    for (int q = 0; q < m; ++q) {
-        const int i = list[q];
-        const uint32_t inc = incs[i];
-        const uint32_t start = phases[i];
-        const __m256 a = _mm256_set1_ps(mags[i]);
-        const __m256i step = _mm256_set1_epi32(static_cast<int>(inc * 8u));
-        // Unmasked phases stay below 2^31: start + inc * n < 2^16 + 2^16 * 2^10.
-        __m256i p = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(start)),
-                                     _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(inc)), lanes));
-        for (int s = 0; s < n; s += 8) {
-            const __m256 w = wave8<W>(_mm256_and_si256(p, mask), table);
-            _mm256_storeu_ps(out + s, _mm256_fmadd_ps(a, w, _mm256_loadu_ps(out + s)));
-            p = _mm256_add_epi32(p, step);
-        }
-        phases[i] = static_cast<uint16_t>(start + inc * static_cast<uint32_t>(n));
-    }
+    constexpr int kPass2 = 4;
+    int q = 0;
+    for (; q + kPass2 <= m; q += kPass2) passAvx2<W, kPass2>(table, mags, phases, incs, list + q, out, n);
+    for (; q < m; ++q) passAvx2<W, 1>(table, mags, phases, incs, list + q, out, n);
 }
 
 TRELLISOR_AVX2 void amplitudesAvx2(const float* re, const float* im, float invN, float* mags, int bins) {
@@ -169,53 +195,93 @@ TRELLISOR_AVX2 void amplitudesAvx2(const float* re, const float* im, float invN,
 
 // ---- AVX-512: 16 samples per step.
 
+// p: phases not yet reduced modulo 65536 (each form uses only the bits it
+// needs).
 template <int W>
-TRELLISOR_AVX512 inline __m512 wave16(__m512i idx, const float* table) {
+TRELLISOR_AVX512 inline __m512 wave16(__m512i p, const float* table) {
     if constexpr (W == kSine) {
         // The gather merges into its destination register; starting from a
         // register zeroed here keeps it from waiting on that register's last
         // use (the compiler would otherwise reuse the previous result).
         __m512 zero;
         asm volatile("vpxord %0, %0, %0" : "=v"(zero));
-        return _mm512_mask_i32gather_ps(zero, 0xFFFF, idx, table, 4);
+        return _mm512_mask_i32gather_ps(zero, 0xFFFF, _mm512_and_si512(p, _mm512_set1_epi32(65535)), table, 4);
     } else if constexpr (W == kTriangle) {
-        const __m512i m = _mm512_and_si512(idx, _mm512_set1_epi32(32767));
+        const __m512i m = _mm512_and_si512(p, _mm512_set1_epi32(32767));
         const __m512i u = _mm512_min_epu32(m, _mm512_sub_epi32(_mm512_set1_epi32(32768), m));
         const __m512 v = _mm512_mul_ps(_mm512_cvtepi32_ps(u), _mm512_set1_ps(6.103515625e-05f));
-        const __m512i sign = _mm512_slli_epi32(_mm512_and_si512(idx, _mm512_set1_epi32(32768)), 16);
-        return _mm512_castsi512_ps(_mm512_xor_si512(_mm512_castps_si512(v), sign));
+        // v ^ (phase bit 15 moved to the sign bit): 0x78 selects A ^ (B & C).
+        return _mm512_castsi512_ps(_mm512_ternarylogic_epi32(_mm512_castps_si512(v), _mm512_slli_epi32(p, 16),
+                                                             _mm512_set1_epi32(INT32_MIN), 0x78));
     } else if constexpr (W == kSaw) {
-        const __m512i u = _mm512_sub_epi32(_mm512_set1_epi32(32768), idx);
+        const __m512i u = _mm512_sub_epi32(_mm512_set1_epi32(32768), _mm512_and_si512(p, _mm512_set1_epi32(65535)));
         return _mm512_mul_ps(_mm512_cvtepi32_ps(u), _mm512_set1_ps(3.0517578125e-05f));
     } else if constexpr (W == kSquare) {
-        const __m512i sign = _mm512_slli_epi32(_mm512_and_si512(idx, _mm512_set1_epi32(32768)), 16);
-        return _mm512_castsi512_ps(_mm512_or_si512(_mm512_set1_epi32(0x3F800000), sign));
+        // 1.0 with phase bit 15 as the sign: 0xF8 selects A | (B & C).
+        return _mm512_castsi512_ps(_mm512_ternarylogic_epi32(_mm512_set1_epi32(0x3F800000), _mm512_slli_epi32(p, 16),
+                                                             _mm512_set1_epi32(INT32_MIN), 0xF8));
     } else {
+        const __m512i idx = _mm512_and_si512(p, _mm512_set1_epi32(65535));
         const __mmask16 low = _mm512_cmplt_epu32_mask(idx, _mm512_set1_epi32(32768));
         return _mm512_mask_i32gather_ps(_mm512_set1_ps(-1.0f), low, idx, table, 4);
+    }
+}
+
+// Phases of the first 16 samples of an oscillator (not reduced modulo
+// 65536), and their advance per 16 samples.
+TRELLISOR_AVX512 inline __m512i firstPhases16(uint32_t phase, uint32_t inc) {
+    const __m512i lanes = _mm512_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
+    return _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(phase)),
+                            _mm512_mullo_epi32(_mm512_set1_epi32(static_cast<int>(inc)), lanes));
+}
+
+TRELLISOR_AVX512 inline __m512i phaseStep16(uint32_t inc) { return _mm512_set1_epi32(static_cast<int>(inc * 16u)); }
+
+// K oscillators (list[0 .. K-1]) in one pass over the frame: every sample
+// takes them one after another in list order, as it would one oscillator at
+// a time, while the frame's samples are loaded and stored once per pass.
+template <int W, int K>
+TRELLISOR_AVX512 inline void passAvx512(const float* table, const float* mags, uint16_t* phases,
+                                        const uint16_t* incs, const uint16_t* list, float* out, int n) {
+    __m512 a[K];
+    __m512i d[K];
+    __m512i p[K];
+#pragma GCC unroll 8
+    for (int j = 0; j < K; ++j) {
+        a[j] = _mm512_set1_ps(mags[list[j]]);
+        d[j] = phaseStep16(incs[list[j]]);
+        p[j] = firstPhases16(phases[list[j]], incs[list[j]]);
+    }
+    for (int s = 0; s < n; s += 16) {
+        __m512 o = _mm512_loadu_ps(out + s);
+#pragma GCC unroll 8
+        for (int j = 0; j < K; ++j) {
+            o = _mm512_fmadd_ps(a[j], wave16<W>(p[j], table), o);
+            p[j] = _mm512_add_epi32(p[j], d[j]);
+        }
+        _mm512_storeu_ps(out + s, o);
+    }
+#pragma GCC unroll 8
+    for (int j = 0; j < K; ++j) {
+        const int i = list[j];
+        phases[i] = static_cast<uint16_t>(phases[i] + incs[i] * static_cast<uint32_t>(n));
     }
 }
 
 template <int W>
 TRELLISOR_AVX512 void bankAvx512(const float* table, const float* mags, uint16_t* phases, const uint16_t* incs,
                                  const uint16_t* list, int m, float* out, int n) {
-    const __m512i lanes = _mm512_setr_epi32(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16);
-    const __m512i mask = _mm512_set1_epi32(65535);
-    for (int q = 0; q < m; ++q) {
-        const int i = list[q];
-        const uint32_t inc = incs[i];
-        const uint32_t start = phases[i];
-        const __m512 a = _mm512_set1_ps(mags[i]);
-        const __m512i step = _mm512_set1_epi32(static_cast<int>(inc * 16u));
-        __m512i p = _mm512_add_epi32(_mm512_set1_epi32(static_cast<int>(start)),
-                                     _mm512_mullo_epi32(_mm512_set1_epi32(static_cast<int>(inc)), lanes));
-        for (int s = 0; s < n; s += 16) {
-            const __m512 w = wave16<W>(_mm512_and_si512(p, mask), table);
-            _mm512_storeu_ps(out + s, _mm512_fmadd_ps(a, w, _mm512_loadu_ps(out + s)));
-            p = _mm512_add_epi32(p, step);
-        }
-        phases[i] = static_cast<uint16_t>(start + inc * static_cast<uint32_t>(n));
+    int q = 0;
+    for (; q + 8 <= m; q += 8) passAvx512<W, 8>(table, mags, phases, incs, list + q, out, n);
+    if (q + 4 <= m) {
+        passAvx512<W, 4>(table, mags, phases, incs, list + q, out, n);
+        q += 4;
     }
+    if (q + 2 <= m) {
+        passAvx512<W, 2>(table, mags, phases, incs, list + q, out, n);
+        q += 2;
+    }
+    if (q < m) passAvx512<W, 1>(table, mags, phases, incs, list + q, out, n);
 }
 
 TRELLISOR_AVX512 void amplitudesAvx512(const float* re, const float* im, float invN, float* mags, int bins) {
