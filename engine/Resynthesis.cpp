@@ -71,6 +71,7 @@ void Trellisor::runFrame(const float* in, float* out, int k) {
 // order for every sample, and runs the silent ones' phases on by N.
 void Trellisor::oscillatorBank(float* out, int k) {
     const int wave = waveType.load(std::memory_order_relaxed);
-    trellisor::runBank(isa, wave, waveTables[wave], magnitudes, oscPhase[k], oscIncrement[k], numOscillators,
-                       threshold, out, frameSize[k]);
+    const float* sparse = wave == 0 ? waveEvery64[0] : wave == 4 ? waveEvery64[1] : nullptr;
+    trellisor::runBank(isa, wave, waveTables[wave], sparse, magnitudes, oscPhase[k], oscIncrement[k],
+                       numOscillators, threshold, out, frameSize[k]);
 }

@@ -51,10 +51,30 @@ int soundingOscillators(const float* mags, uint16_t* phases, const uint16_t* inc
     return m;
 }
 
+// Whether the K oscillators list[0 .. K-1] can read a table-read wave from
+// the table of every 64th entry: when phase and increment are multiples of
+// 64, so is every phase they reach, and entry p >> 6 of that table is entry
+// p of the full one. That is the case throughout the fixed-bin mode without
+// a frequency shift (increments j * 65536 / N, phases starting at 0), whose
+// 1024 distinct entries then stay in the first-level cache instead of
+// occupying one cache line each.
+template <int W>
+inline bool usesSparse(const float* sparse, const uint16_t* phases, const uint16_t* incs, const uint16_t* list,
+                       int k) {
+    if constexpr (W != kSine && W != kMixed) {
+        return false;
+    } else {
+        if (sparse == nullptr) return false;
+        unsigned bits = 0;
+        for (int j = 0; j < k; ++j) bits |= static_cast<unsigned>(phases[list[j]] | incs[list[j]]);
+        return (bits & 63u) == 0;
+    }
+}
+
 // ---- Baseline: scalar, fused multiply-add from exact double arithmetic.
 
 template <int W>
-void bankBaseline(const float* table, const float* mags, uint16_t* phases, const uint16_t* incs,
+void bankBaseline(const float* table, const float* /*sparse*/, const float* mags, uint16_t* phases, const uint16_t* incs,
                   const uint16_t* list, int m, float* out, int n) {
     for (int q = 0; q < m; ++q) {
         const int i = list[q];
@@ -80,7 +100,7 @@ void amplitudesBaseline(const float* re, const float* im, float invN, float* mag
 // ---- Scalar with the hardware fused multiply-add.
 
 template <int W>
-TRELLISOR_FMA void bankFma(const float* table, const float* mags, uint16_t* phases, const uint16_t* incs,
+TRELLISOR_FMA void bankFma(const float* table, const float* /*sparse*/, const float* mags, uint16_t* phases, const uint16_t* incs,
                            const uint16_t* list, int m, float* out, int n) {
     for (int q = 0; q < m; ++q) {
         const int i = list[q];
@@ -105,9 +125,11 @@ TRELLISOR_FMA void amplitudesFma(const float* re, const float* im, float invN, f
 
 // ---- AVX2: 8 samples per step.
 
-template <int W>
+// idx: phases reduced to the table's length (65536, or 1024 for the table
+// of every 64th entry when Sparse).
+template <int W, bool Sparse>
 TRELLISOR_AVX2 inline __m256 wave8(__m256i idx, const float* table) {
-    if constexpr (W == kSine) {
+    if constexpr (W == kSine || (W == kMixed && Sparse)) {
         // A zeroed source keeps the gather from waiting on the register's
         // previous contents.
         __m256 zero;
@@ -142,24 +164,25 @@ TRELLISOR_AVX2 inline __m256i phaseStep8(uint32_t inc) { return _mm256_set1_epi3
 
 // As passAvx512, 8 samples at a time. Unmasked phases stay below 2^31:
 // start + inc * n < 2^16 + 2^16 * 2^10.
-template <int W, int K>
+template <int W, int K, bool Sparse>
 TRELLISOR_AVX2 inline void passAvx2(const float* table, const float* mags, uint16_t* phases,
                                     const uint16_t* incs, const uint16_t* list, float* out, int n) {
-    const __m256i mask = _mm256_set1_epi32(65535);
+    constexpr int kShift = Sparse ? 6 : 0;
+    const __m256i mask = _mm256_set1_epi32(65535 >> kShift);
     __m256 a[K];
     __m256i d[K];
     __m256i p[K];
 #pragma GCC unroll 8
     for (int j = 0; j < K; ++j) {
         a[j] = _mm256_set1_ps(mags[list[j]]);
-        d[j] = phaseStep8(incs[list[j]]);
-        p[j] = firstPhases8(phases[list[j]], incs[list[j]]);
+        d[j] = phaseStep8(incs[list[j]] >> kShift);
+        p[j] = firstPhases8(phases[list[j]] >> kShift, incs[list[j]] >> kShift);
     }
     for (int s = 0; s < n; s += 8) {
         __m256 o = _mm256_loadu_ps(out + s);
 #pragma GCC unroll 8
         for (int j = 0; j < K; ++j) {
-            o = _mm256_fmadd_ps(a[j], wave8<W>(_mm256_and_si256(p[j], mask), table), o);
+            o = _mm256_fmadd_ps(a[j], wave8<W, Sparse>(_mm256_and_si256(p[j], mask), table), o);
             p[j] = _mm256_add_epi32(p[j], d[j]);
         }
         _mm256_storeu_ps(out + s, o);
@@ -171,13 +194,22 @@ TRELLISOR_AVX2 inline void passAvx2(const float* table, const float* mags, uint1
     }
 }
 
+template <int W, int K>
+TRELLISOR_AVX2 inline void chooseAvx2(const float* table, const float* sparse, const float* mags, uint16_t* phases,
+                                      const uint16_t* incs, const uint16_t* list, float* out, int n) {
+    if (usesSparse<W>(sparse, phases, incs, list, K)) {
+        passAvx2<W, K, true>(sparse, mags, phases, incs, list, out, n);
+    } else {
+        passAvx2<W, K, false>(table, mags, phases, incs, list, out, n);
+    }
+}
+
 template <int W>
-TRELLISOR_AVX2 void bankAvx2(const float* table, const float* mags, uint16_t* phases, const uint16_t* incs,
-                             const uint16_t* list, int m, float* out, int n) {
-    constexpr int kPass2 = 4;
+TRELLISOR_AVX2 void bankAvx2(const float* table, const float* sparse, const float* mags, uint16_t* phases,
+                             const uint16_t* incs, const uint16_t* list, int m, float* out, int n) {
     int q = 0;
-    for (; q + kPass2 <= m; q += kPass2) passAvx2<W, kPass2>(table, mags, phases, incs, list + q, out, n);
-    for (; q < m; ++q) passAvx2<W, 1>(table, mags, phases, incs, list + q, out, n);
+    for (; q + 4 <= m; q += 4) chooseAvx2<W, 4>(table, sparse, mags, phases, incs, list + q, out, n);
+    for (; q < m; ++q) chooseAvx2<W, 1>(table, sparse, mags, phases, incs, list + q, out, n);
 }
 
 TRELLISOR_AVX2 void amplitudesAvx2(const float* re, const float* im, float invN, float* mags, int bins) {
@@ -197,15 +229,16 @@ TRELLISOR_AVX2 void amplitudesAvx2(const float* re, const float* im, float invN,
 
 // p: phases not yet reduced modulo 65536 (each form uses only the bits it
 // needs).
-template <int W>
+template <int W, bool Sparse>
 TRELLISOR_AVX512 inline __m512 wave16(__m512i p, const float* table) {
-    if constexpr (W == kSine) {
+    if constexpr (W == kSine || (W == kMixed && Sparse)) {
         // The gather merges into its destination register; starting from a
         // register zeroed here keeps it from waiting on that register's last
         // use (the compiler would otherwise reuse the previous result).
         __m512 zero;
         asm volatile("vpxord %0, %0, %0" : "=v"(zero));
-        return _mm512_mask_i32gather_ps(zero, 0xFFFF, _mm512_and_si512(p, _mm512_set1_epi32(65535)), table, 4);
+        return _mm512_mask_i32gather_ps(zero, 0xFFFF, _mm512_and_si512(p, _mm512_set1_epi32(Sparse ? 1023 : 65535)),
+                                        table, 4);
     } else if constexpr (W == kTriangle) {
         const __m512i m = _mm512_and_si512(p, _mm512_set1_epi32(32767));
         const __m512i u = _mm512_min_epu32(m, _mm512_sub_epi32(_mm512_set1_epi32(32768), m));
@@ -240,23 +273,24 @@ TRELLISOR_AVX512 inline __m512i phaseStep16(uint32_t inc) { return _mm512_set1_e
 // K oscillators (list[0 .. K-1]) in one pass over the frame: every sample
 // takes them one after another in list order, as it would one oscillator at
 // a time, while the frame's samples are loaded and stored once per pass.
-template <int W, int K>
+template <int W, int K, bool Sparse>
 TRELLISOR_AVX512 inline void passAvx512(const float* table, const float* mags, uint16_t* phases,
                                         const uint16_t* incs, const uint16_t* list, float* out, int n) {
+    constexpr int kShift = Sparse ? 6 : 0;
     __m512 a[K];
     __m512i d[K];
     __m512i p[K];
 #pragma GCC unroll 8
     for (int j = 0; j < K; ++j) {
         a[j] = _mm512_set1_ps(mags[list[j]]);
-        d[j] = phaseStep16(incs[list[j]]);
-        p[j] = firstPhases16(phases[list[j]], incs[list[j]]);
+        d[j] = phaseStep16(incs[list[j]] >> kShift);
+        p[j] = firstPhases16(phases[list[j]] >> kShift, incs[list[j]] >> kShift);
     }
     for (int s = 0; s < n; s += 16) {
         __m512 o = _mm512_loadu_ps(out + s);
 #pragma GCC unroll 8
         for (int j = 0; j < K; ++j) {
-            o = _mm512_fmadd_ps(a[j], wave16<W>(p[j], table), o);
+            o = _mm512_fmadd_ps(a[j], wave16<W, Sparse>(p[j], table), o);
             p[j] = _mm512_add_epi32(p[j], d[j]);
         }
         _mm512_storeu_ps(out + s, o);
@@ -268,20 +302,31 @@ TRELLISOR_AVX512 inline void passAvx512(const float* table, const float* mags, u
     }
 }
 
+template <int W, int K>
+TRELLISOR_AVX512 inline void chooseAvx512(const float* table, const float* sparse, const float* mags,
+                                          uint16_t* phases, const uint16_t* incs, const uint16_t* list, float* out,
+                                          int n) {
+    if (usesSparse<W>(sparse, phases, incs, list, K)) {
+        passAvx512<W, K, true>(sparse, mags, phases, incs, list, out, n);
+    } else {
+        passAvx512<W, K, false>(table, mags, phases, incs, list, out, n);
+    }
+}
+
 template <int W>
-TRELLISOR_AVX512 void bankAvx512(const float* table, const float* mags, uint16_t* phases, const uint16_t* incs,
-                                 const uint16_t* list, int m, float* out, int n) {
+TRELLISOR_AVX512 void bankAvx512(const float* table, const float* sparse, const float* mags, uint16_t* phases,
+                                 const uint16_t* incs, const uint16_t* list, int m, float* out, int n) {
     int q = 0;
-    for (; q + 8 <= m; q += 8) passAvx512<W, 8>(table, mags, phases, incs, list + q, out, n);
+    for (; q + 8 <= m; q += 8) chooseAvx512<W, 8>(table, sparse, mags, phases, incs, list + q, out, n);
     if (q + 4 <= m) {
-        passAvx512<W, 4>(table, mags, phases, incs, list + q, out, n);
+        chooseAvx512<W, 4>(table, sparse, mags, phases, incs, list + q, out, n);
         q += 4;
     }
     if (q + 2 <= m) {
-        passAvx512<W, 2>(table, mags, phases, incs, list + q, out, n);
+        chooseAvx512<W, 2>(table, sparse, mags, phases, incs, list + q, out, n);
         q += 2;
     }
-    if (q < m) passAvx512<W, 1>(table, mags, phases, incs, list + q, out, n);
+    if (q < m) chooseAvx512<W, 1>(table, sparse, mags, phases, incs, list + q, out, n);
 }
 
 TRELLISOR_AVX512 void amplitudesAvx512(const float* re, const float* im, float invN, float* mags, int bins) {
@@ -297,7 +342,8 @@ TRELLISOR_AVX512 void amplitudesAvx512(const float* re, const float* im, float i
     }
 }
 
-using BankFn = void (*)(const float*, const float*, uint16_t*, const uint16_t*, const uint16_t*, int, float*, int);
+using BankFn = void (*)(const float*, const float*, const float*, uint16_t*, const uint16_t*, const uint16_t*, int,
+                        float*, int);
 
 #define TRELLISOR_BANKS(name) {&name<0>, &name<1>, &name<2>, &name<3>, &name<4>}
 const BankFn kBanks[4][5] = {
@@ -334,14 +380,14 @@ Isa detectIsa() {
     return Isa::Baseline;
 }
 
-void runBank(Isa isa, int wave, const float* table, const float* mags, uint16_t* phases,
+void runBank(Isa isa, int wave, const float* table, const float* sparse, const float* mags, uint16_t* phases,
              const uint16_t* incs, int count, float threshold, float* out, int n) {
     uint16_t list[512];
     if (count > 512) count = 512;
     const int m = soundingOscillators(mags, phases, incs, count, threshold, n, list);
     if (m == 0) return;
     if (wave < 0 || wave > 4) wave = 0;
-    kBanks[static_cast<int>(isa)][wave](table, mags, phases, incs, list, m, out, n);
+    kBanks[static_cast<int>(isa)][wave](table, sparse, mags, phases, incs, list, m, out, n);
 }
 
 void binAmplitudes(Isa isa, const float* re, const float* im, float invN, float* mags, int bins) {

@@ -30,8 +30,9 @@ bool isaSupported(Isa isa);
 // ascending order for every sample. A silent oscillator's phase advances
 // by incs[i] * n at once. phases[] is updated either way.
 // wave: 0 sine, 1 triangle, 2 saw, 3 square, 4 mixed; table is that wave's
-// table (read for the sine and for the sine half of the mixed wave).
-void runBank(Isa isa, int wave, const float* table, const float* mags, uint16_t* phases,
+// table (read for the sine and for the sine half of the mixed wave), sparse
+// null or its every 64th entry (1024 entries: sparse[m] == table[64 m]).
+void runBank(Isa isa, int wave, const float* table, const float* sparse, const float* mags, uint16_t* phases,
              const uint16_t* incs, int count, float threshold, float* out, int n);
 
 // Bin amplitudes of a transform: mags[j] = 2 * sqrt(fma(re, re, im * im)) * invN

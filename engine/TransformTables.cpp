@@ -1,5 +1,5 @@
 // Tables that replace per-frame trigonometry in the transforms and the
-// tracking window. Each entry is computed by the very expression the
+// tracking window, and compact copies of the table-read waves. Each entry is computed by the very expression the
 // per-frame code would evaluate, so the tables hold the same bits.
 #include <cmath>
 
@@ -19,8 +19,16 @@ int reverseBits(int v, int bits) {
 
 }  // namespace
 
-// frameSize and log2FrameSize must already be filled.
+// frameSize and log2FrameSize must already be filled, and the wave tables
+// built.
 void Trellisor::initTransformTables() {
+    // The table-read waves at every 64th phase, for oscillators whose phases
+    // stay on that grid.
+    for (int m = 0; m < kWaveLength / 64; ++m) {
+        waveEvery64[0][m] = waveTables[0][64 * m];
+        waveEvery64[1][m] = waveTables[4][64 * m];
+    }
+
     for (int k = 0; k < 3; ++k) {
         const int n = frameSize[k];
         const int bits = log2FrameSize[k];

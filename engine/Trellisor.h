@@ -149,6 +149,7 @@ protected:
     float fftMagSin[3][kMaxBins];
     uint16_t bitReverse[3][kMaxFrame];  // the log2FrameSize[k]-bit reversal of each index
     float hannWindow[3][kMaxFrame];     // the analysis window of smsPitchScale
+    float waveEvery64[2][kWaveLength / 64];  // sine and mixed tables, every 64th entry
     float stageCos[10];                 // smsFft's per-stage rotation, stage s: le = 4 << s
     float stageSin[10];
     trellisor::Isa isa;  // instruction set of the inner loops, chosen at construction

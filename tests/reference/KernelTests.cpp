@@ -75,7 +75,7 @@ TEST_P(KernelIsa, OscillatorPlaysEveryPhaseAsTheTableHoldsIt) {
         int wrong = 0;
         for (int frame = 0; frame < 64; ++frame) {
             std::fill(out.begin(), out.end(), -0.0f);
-            trellisor::runBank(GetParam(), wave, table, &mag, &phase, &inc, 1, 0.5f, out.data(), 1024);
+            trellisor::runBank(GetParam(), wave, table, nullptr, &mag, &phase, &inc, 1, 0.5f, out.data(), 1024);
             for (int s = 0; s < 1024; ++s) {
                 const int p = frame * 1024 + s;
                 if (bitsOf(out[s]) != bitsOf(table[p]) && ++wrong <= 3) {
@@ -89,35 +89,43 @@ TEST_P(KernelIsa, OscillatorPlaysEveryPhaseAsTheTableHoldsIt) {
 }
 
 // A bank of oscillators with mixed increments, magnitudes on both sides of
-// the threshold (a NaN among them), against the plain loop.
+// the threshold (a NaN among them), against the plain loop; once with
+// arbitrary phases and increments, once with all of them multiples of 64 and
+// the compact table of every 64th entry on offer.
 TEST_P(KernelIsa, BankMatchesThePlainLoopInOrderAndPhase) {
-    std::mt19937 rng(99);
-    const int count = 300;
-    std::vector<float> mags(count);
-    std::vector<uint16_t> incs(count), phases(count);
-    for (int i = 0; i < count; ++i) {
-        mags[i] = std::uniform_real_distribution<float>(0.0f, 0.3f)(rng);
-        incs[i] = static_cast<uint16_t>(rng());
-        phases[i] = static_cast<uint16_t>(rng());
-    }
-    mags[7] = std::numeric_limits<float>::quiet_NaN();
-    const float threshold = 0.1f;
-    for (int wave = 0; wave < 5; ++wave) {
-        const float* table = tables().waveTables[wave];
-        std::vector<uint16_t> expectPhases = phases, gotPhases = phases;
-        std::vector<float> expect(512, 0.0f), got(512, 0.0f);
+    for (bool grid : {false, true}) {
+        std::mt19937 rng(99);
+        const int count = 300;
+        std::vector<float> mags(count);
+        std::vector<uint16_t> incs(count), phases(count);
         for (int i = 0; i < count; ++i) {
-            uint16_t p = expectPhases[i];
-            for (int s = 0; s < 512; ++s) {
-                p = static_cast<uint16_t>(p + incs[i]);
-                if (mags[i] > threshold) expect[s] = std::fmaf(mags[i], table[p], expect[s]);
-            }
-            expectPhases[i] = p;
+            mags[i] = std::uniform_real_distribution<float>(0.0f, 0.3f)(rng);
+            incs[i] = static_cast<uint16_t>(rng() & (grid ? ~63u : ~0u));
+            phases[i] = static_cast<uint16_t>(rng() & (grid ? ~63u : ~0u));
         }
-        trellisor::runBank(GetParam(), wave, table, mags.data(), gotPhases.data(), incs.data(), count, threshold,
-                           got.data(), 512);
-        EXPECT_EQ(gotPhases, expectPhases) << waveName(wave);
-        EXPECT_EQ(0, std::memcmp(got.data(), expect.data(), sizeof(float) * 512)) << waveName(wave);
+        if (grid) incs[40] = 65; // one oscillator off the grid
+        mags[7] = std::numeric_limits<float>::quiet_NaN();
+        const float threshold = 0.1f;
+        for (int wave = 0; wave < 5; ++wave) {
+            const float* table = tables().waveTables[wave];
+            std::vector<float> sparse(1024);
+            for (int m = 0; m < 1024; ++m) sparse[m] = table[64 * m];
+            std::vector<uint16_t> expectPhases = phases, gotPhases = phases;
+            std::vector<float> expect(512, 0.0f), got(512, 0.0f);
+            for (int i = 0; i < count; ++i) {
+                uint16_t p = expectPhases[i];
+                for (int s = 0; s < 512; ++s) {
+                    p = static_cast<uint16_t>(p + incs[i]);
+                    if (mags[i] > threshold) expect[s] = std::fmaf(mags[i], table[p], expect[s]);
+                }
+                expectPhases[i] = p;
+            }
+            trellisor::runBank(GetParam(), wave, table, grid ? sparse.data() : nullptr, mags.data(), gotPhases.data(),
+                               incs.data(), count, threshold, got.data(), 512);
+            const std::string what = std::string(waveName(wave)) + (grid ? " on the grid" : "");
+            EXPECT_EQ(gotPhases, expectPhases) << what;
+            EXPECT_EQ(0, std::memcmp(got.data(), expect.data(), sizeof(float) * 512)) << what;
+        }
     }
 }
 
