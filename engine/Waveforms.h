@@ -5,7 +5,6 @@
 #pragma once
 
 #include <bit>
-#include <cmath>
 #include <cstdint>
 
 namespace trellisor {
@@ -37,14 +36,16 @@ inline float fusedMultiplyAdd(float a, float b, float c) {
     const double s = p + cd;
     const double bv = s - p;
     const double err = (p - (s - bv)) + (cd - bv);
-    if (err == 0.0 || !std::isfinite(s)) return static_cast<float>(s);
-    // Round to odd: an even last bit moves one step toward the exact sum
-    // (away from zero when err has the sign of s). No branch: the step is
-    // data-dependent and would mispredict.
+    // Round to odd: when the sum was inexact and its last bit is even, move
+    // one step toward the exact sum (away from zero when err has the sign of
+    // s). Written without branches: the conditions depend on the data and
+    // would mispredict. Infinities and NaN pass unchanged.
     const uint64_t bits = std::bit_cast<uint64_t>(s);
+    const uint64_t finite = static_cast<uint64_t>((bits & 0x7FF0000000000000u) != 0x7FF0000000000000u);
+    const uint64_t inexact = static_cast<uint64_t>(err != 0.0) & finite;
     const uint64_t even = ~bits & 1u;
     const uint64_t away = static_cast<uint64_t>((err > 0.0) == (s > 0.0));
-    const uint64_t adjusted = bits + even * (away + away - 1u);
+    const uint64_t adjusted = bits + (inexact & even) * (away + away - 1u);
     return static_cast<float>(std::bit_cast<double>(adjusted));
 }
 
