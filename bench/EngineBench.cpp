@@ -82,12 +82,13 @@ const char* isaName(trellisor::Isa isa) {
 }
 
 // The oscillator bank alone in each instruction set this processor runs.
-void bankIsa(benchmark::State& state, int wave, trellisor::Isa isa) {
+void bankIsa(benchmark::State& state, int wave, trellisor::Isa isa, float nudge) {
     auto e = std::make_unique<BenchEffect>();
     e->setParameter(kFftSize, 1.0f);
     e->setParameter(kRegen, 1.0f);
     e->setParameter(kThresh, 1.0f);
     e->setParameter(kType, wave * 0.25f);
+    e->setParameter(kFreqNudge, nudge);
     const std::vector<float>& in = inputOf(Input::Noise);
     std::vector<float> out(1024);
     e->runFrame(in.data(), out.data(), 2);
@@ -104,6 +105,7 @@ struct Setting {
     const char* name;
     Input input;
     float fftSize, regen, type, keep, thresh, win;
+    float nudge = 0.5f;
 };
 
 // The cases: defaults, the worst fixed-bin and tracking cases, each waveform
@@ -120,6 +122,10 @@ const Setting kSettings[] = {
     {"worst_square", Input::Noise, 1.0f, 1.0f, 0.75f, 0.0f, 1.0f, 0.0f},
     {"worst_mixed", Input::Noise, 1.0f, 1.0f, 1.0f, 0.0f, 1.0f, 0.0f},
     {"worst_sine_win", Input::Noise, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f, 1.0f},
+    // With a frequency shift the increments leave the multiples of 64 and
+    // the sine is read from the whole table.
+    {"worst_sine_shifted", Input::Noise, 1.0f, 1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.37f},
+    {"worst_tri_shifted", Input::Noise, 1.0f, 1.0f, 0.25f, 0.0f, 1.0f, 0.0f, 0.37f},
     {"worst_tracking", Input::Noise, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f},
     {"worst_tracking_tiny", Input::Tiny, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f},
     {"worst_tracking_decay", Input::Decay, 1.0f, 1.0f, 0.0f, 1.0f, 1.0f, 0.0f},
@@ -133,6 +139,7 @@ void configure(Engine& e, const Setting& s) {
     e.setParameter(kKeepFreqs, s.keep);
     e.setParameter(kThresh, s.thresh);
     e.setParameter(kWinType, s.win);
+    e.setParameter(kFreqNudge, s.nudge);
 }
 
 void wholeOpt(benchmark::State& state, const Setting* s) {
@@ -237,7 +244,8 @@ void stage(benchmark::State& state, Stage which) {
                                                benchmark::Counter::kIsRate);
 }
 
-// Collects each run's multiple of real time for the closing table.
+// Collects each run's multiple of real time for the closing table; with
+// --benchmark_repetitions the table gives the median and the spread.
 class TableReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -245,15 +253,39 @@ public:
         for (const Run& r : runs) {
             if (r.run_type != Run::RT_Iteration) continue;
             auto it = r.counters.find("xRT");
-            if (it != r.counters.end()) xrt[r.benchmark_name()] = it->second.value;
+            if (it != r.counters.end()) xrt[r.benchmark_name()].push_back(it->second.value);
         }
     }
-    std::map<std::string, double> xrt;
+    std::map<std::string, std::vector<double>> xrt;
 };
 
-double find(const std::map<std::string, double>& m, const std::string& key) {
+struct Figure {
+    double median = 0.0, low = 0.0, high = 0.0;
+    bool present = false;
+};
+
+Figure figure(const std::map<std::string, std::vector<double>>& m, const std::string& key) {
+    Figure f;
     auto it = m.find(key);
-    return it == m.end() ? 0.0 : it->second;
+    if (it == m.end() || it->second.empty()) return f;
+    std::vector<double> v = it->second;
+    std::sort(v.begin(), v.end());
+    f.median = v.size() % 2 ? v[v.size() / 2] : 0.5 * (v[v.size() / 2 - 1] + v[v.size() / 2]);
+    f.low = v.front();
+    f.high = v.back();
+    f.present = true;
+    return f;
+}
+
+std::string show(const Figure& f) {
+    if (!f.present) return "-";
+    char text[64];
+    if (f.low == f.high) {
+        std::snprintf(text, sizeof text, "%.1f", f.median);
+    } else {
+        std::snprintf(text, sizeof text, "%.1f (%.0f-%.0f)", f.median, f.low, f.high);
+    }
+    return text;
 }
 
 }  // namespace
@@ -276,21 +308,27 @@ int main(int argc, char** argv) {
         if (!trellisor::isaSupported(isa)) continue;
         for (int w = 0; w < 5; ++w) {
             benchmark::RegisterBenchmark(
-                (std::string("isa/bank_") + waves[w] + "_512osc_" + isaName(isa) + "/opt").c_str(), bankIsa, w, isa);
+                (std::string("isa/bank_") + waves[w] + "_512osc_" + isaName(isa) + "/opt").c_str(), bankIsa, w, isa,
+                0.5f);
         }
+        benchmark::RegisterBenchmark((std::string("isa/bank_sine_shifted_512osc_") + isaName(isa) + "/opt").c_str(),
+                                     bankIsa, 0, isa, 0.37f);
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     TableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n%-36s %14s %14s %10s\n", "case", "opt xRT", "ref xRT", "opt/ref");
-    for (const auto& [name, value] : reporter.xrt) {
-        const std::string suffix = "/opt";
-        if (name.size() <= suffix.size() || name.compare(name.size() - 4, 4, suffix) != 0) continue;
+    std::printf("\nmultiple of real time at 44.1 kHz: median (lowest-highest of the repetitions)\n");
+    std::printf("%-36s %22s %22s %8s\n", "case", "opt", "ref", "opt/ref");
+    for (const auto& [name, values] : reporter.xrt) {
+        if (name.size() <= 4 || name.compare(name.size() - 4, 4, "/opt") != 0) continue;
         const std::string base = name.substr(0, name.size() - 4);
-        const double ref = find(reporter.xrt, base + "/ref");
-        std::printf("%-36s %14.1f %14.1f %10.2f\n", base.c_str(), value, ref, ref > 0.0 ? value / ref : 0.0);
+        const Figure o = figure(reporter.xrt, name);
+        const Figure r = figure(reporter.xrt, base + "/ref");
+        char ratio[16] = "-";
+        if (r.present && r.median > 0.0) std::snprintf(ratio, sizeof ratio, "%.2f", o.median / r.median);
+        std::printf("%-36s %22s %22s %8s\n", base.c_str(), show(o).c_str(), show(r).c_str(), ratio);
     }
     // Slowdown of subnormal input against normal input of the same setting.
     const std::pair<const char*, const char*> slow[] = {
@@ -299,13 +337,13 @@ int main(int argc, char** argv) {
         {"whole/worst_tracking_tiny", "whole/worst_tracking"},
         {"whole/worst_tracking_decay", "whole/worst_tracking"},
     };
-    std::printf("\n%-36s %14s %14s\n", "slowdown against normal input", "opt", "ref");
+    std::printf("\n%-36s %10s %10s\n", "slowdown against normal input", "opt", "ref");
     for (const auto& [tiny, normal] : slow) {
         const std::string t = tiny, n = normal;
-        const double o = find(reporter.xrt, t + "/opt"), r = find(reporter.xrt, t + "/ref");
-        if (o <= 0.0 || r <= 0.0) continue;
-        std::printf("%-36s %14.2f %14.2f\n", tiny, find(reporter.xrt, n + "/opt") / o,
-                    find(reporter.xrt, n + "/ref") / r);
+        const Figure ot = figure(reporter.xrt, t + "/opt"), rt = figure(reporter.xrt, t + "/ref");
+        const Figure on = figure(reporter.xrt, n + "/opt"), rn = figure(reporter.xrt, n + "/ref");
+        if (!ot.present || !rt.present || !on.present || !rn.present) continue;
+        std::printf("%-36s %10.2f %10.2f\n", tiny, on.median / ot.median, rn.median / rt.median);
     }
     return 0;
 }
