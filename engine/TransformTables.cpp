@@ -48,6 +48,28 @@ void Trellisor::initTransformTables() {
         for (int i = 0; i < kMaxFrame; ++i) {
             bitReverse[k][i] = static_cast<uint16_t>(i < n ? reverseBits(i, bits) : 0);
         }
+        // The twiddles of the last two stages, one per butterfly in order:
+        // span 2 pairs group g = 4 (t / 2) (reversal of g / 2), span 1 pairs
+        // group g = 2 t (reversal of g).
+        for (int t = 0; t < kMaxBins; ++t) {
+            const int p2 = t < n / 2 ? bitReverse[k][(4 * (t / 2)) >> 1] : 0;
+            const int p1 = t < n / 2 ? bitReverse[k][2 * t] : 0;
+            fftMagSpan2[0][k][t] = fftMagCos[k][p2];
+            fftMagSpan2[1][k][t] = fftMagSin[k][p2];
+            fftMagSpan1[0][k][t] = fftMagCos[k][p1];
+            fftMagSpan1[1][k][t] = fftMagSin[k][p1];
+        }
+        // The exchanges of the reordering, in ascending i, without a test per index.
+        int pairs = 0;
+        for (int i = 0; i < n; ++i) {
+            const int r = reverseBits(i, bits);
+            if (i < r) {
+                reverseSwaps[k][2 * pairs] = static_cast<uint16_t>(i);
+                reverseSwaps[k][2 * pairs + 1] = static_cast<uint16_t>(r);
+                ++pairs;
+            }
+        }
+        reverseSwapCount[k] = pairs;
 
         // smsPitchScale: the periodic Hann window.
         const double invNd = 1.0 / n;

@@ -147,7 +147,11 @@ protected:
     // Built once by the constructor, only read afterwards.
     float fftMagCos[3][kMaxBins];  // twiddle of fftMag for bit-reversed group index p
     float fftMagSin[3][kMaxBins];
+    float fftMagSpan2[2][3][kMaxBins];  // cos, sin of butterfly t in fftMag's stage of span 2
+    float fftMagSpan1[2][3][kMaxBins];  // and in its last stage (span 1)
     uint16_t bitReverse[3][kMaxFrame];  // the log2FrameSize[k]-bit reversal of each index
+    uint16_t reverseSwaps[3][kMaxFrame];  // index pairs i < reversal(i), two entries per pair
+    int reverseSwapCount[3];              // number of pairs
     float hannWindow[3][kMaxFrame];     // the analysis window of smsPitchScale
     float waveEvery64[2][kWaveLength / 64];  // sine and mixed tables, every 64th entry
     float stageCos[10];                 // smsFft's per-stage rotation, stage s: le = 4 << s
