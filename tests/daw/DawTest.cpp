@@ -199,8 +199,10 @@ TEST_F(DawTest, WinTypeModulatesTheToneAtTheFrameRate) {
     const size_t from = kSteadyFrom, to = kSteadyFrom + kSteadyLength;
     const double level = 0.3 * daw::kToneAmplitude;
 
+    double depth[2] = {0.0, 0.0};
     for (const daw::Stereo* out : {&window.ardour, &window.renderer}) {
-        const char* who = out == &window.ardour ? "Ardour" : "trellisor-render";
+        const bool isArdour = out == &window.ardour;
+        const char* who = isArdour ? "Ardour" : "trellisor-render";
         const std::vector<double> envelope = features::toneEnvelope(out->left, daw::kToneHz, span);
         const std::vector<size_t> minima = features::dips(envelope, level, from, to);
         ASSERT_GE(minima.size(), kSteadyLength / 256 - 2) << who;
@@ -219,7 +221,10 @@ TEST_F(DawTest, WinTypeModulatesTheToneAtTheFrameRate) {
         EXPECT_LE(worst, 2u) << who << ": minima not one frame apart";
         EXPECT_LT(deepest, 0.1 * daw::kToneAmplitude) << who;
         EXPECT_GT(highest, 0.8 * daw::kToneAmplitude) << who;
+        depth[isArdour ? 0 : 1] = deepest / highest;
     }
+    // The same window shape in both: the same depth of the dips.
+    EXPECT_NEAR(depth[0], depth[1], 0.01);
     const std::vector<double> flat = features::toneEnvelope(plain.ardour.left, daw::kToneHz, span);
     EXPECT_TRUE(features::dips(flat, 0.9 * daw::kToneAmplitude, from, to).empty())
         << "the envelope dips without Win Type";
