@@ -165,6 +165,8 @@ INSTANTIATE_TEST_SUITE_P(Frames, DawAlignment,
 // plug-in's latency ahead (that is how the audio comes out aligned), so the
 // effect hears the change, and the export switches, 1024 samples after the
 // automated time: the plug-in's part is to switch within a frame of that.
+// (A plug-in without latency, zam-plugins' ZamDelay, switches in the same
+// session within a millisecond of the automated time.)
 
 TEST_F(DawTest, RegenAutomationSilencesBeforeTheStepAndSoundsAfter) {
     const daw::Render& r = renders("automation");
