@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -68,8 +69,11 @@ TEST(ArdourScannerTest, ReportsThePluginsIdentityAndBuses) {
     GTEST_SKIP() << "the scanner cannot load a sanitizer-instrumented Trellisor.so";
 #endif
 
+    // A private HOME keeps the scanner's cache out of the user's own Ardour set-up.
+    char home[] = "/tmp/trellisor-scan-XXXXXX";
+    ASSERT_NE(mkdtemp(home), nullptr);
     int status = 0;
-    const std::string output = run(std::string("LD_LIBRARY_PATH=/usr/lib/ardour7 ") + kScanner +
+    const std::string output = run(std::string("HOME='") + home + "' LD_LIBRARY_PATH=/usr/lib/ardour7 " + kScanner +
                                        " -f -v '" + TRELLISOR_PLUGIN_PATH + "' 2>&1",
                                    status);
     ASSERT_EQ(status, 0) << output;
