@@ -149,7 +149,11 @@ TEST_P(KernelIsa, BinAmplitudesMatchThePlainFormula) {
 }
 
 INSTANTIATE_TEST_SUITE_P(InstructionSets, KernelIsa,
-                         ::testing::Values(Isa::Baseline, Isa::Fma, Isa::Avx2, Isa::Avx512));
+                         ::testing::Values(Isa::Baseline, Isa::Fma, Isa::Avx2, Isa::Avx512),
+                         [](const ::testing::TestParamInfo<Isa>& info) {
+                             static const char* names[] = {"Sse2", "Fma", "Avx2", "Avx512"};
+                             return std::string(names[static_cast<int>(info.param)]);
+                         });
 
 __attribute__((target("fma"))) float hardwareFma(float a, float b, float c) { return __builtin_fmaf(a, b, c); }
 
