@@ -148,12 +148,18 @@ TEST_P(KernelIsa, BinAmplitudesMatchThePlainFormula) {
     }
 }
 
+std::string isaName(const ::testing::TestParamInfo<Isa>& info) {
+    switch (info.param) {
+        case Isa::Baseline: return "Sse2";
+        case Isa::Fma: return "Fma";
+        case Isa::Avx2: return "Avx2";
+        case Isa::Avx512: return "Avx512";
+    }
+    return "Unknown";
+}
+
 INSTANTIATE_TEST_SUITE_P(InstructionSets, KernelIsa,
-                         ::testing::Values(Isa::Baseline, Isa::Fma, Isa::Avx2, Isa::Avx512),
-                         [](const ::testing::TestParamInfo<Isa>& info) {
-                             static const char* names[] = {"Sse2", "Fma", "Avx2", "Avx512"};
-                             return std::string(names[static_cast<int>(info.param)]);
-                         });
+                         ::testing::Values(Isa::Baseline, Isa::Fma, Isa::Avx2, Isa::Avx512), isaName);
 
 __attribute__((target("fma"))) float hardwareFma(float a, float b, float c) { return __builtin_fmaf(a, b, c); }
 
