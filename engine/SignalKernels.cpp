@@ -1,8 +1,8 @@
 // Per-instruction-set versions of the oscillator bank and the bin
-// amplitudes. The vector versions work across samples of one oscillator,
-// so each sample still receives the oscillators one after another in
-// ascending order, each as one fused multiply-add, exactly as the scalar
-// loop does.
+// amplitudes. The vector versions work across consecutive samples; a pass
+// over the frame may carry several oscillators, but each sample still
+// receives the oscillators one after another in ascending order, each as one
+// fused multiply-add, exactly as the scalar loop does.
 #include "SignalKernels.h"
 
 // GCC 12 reports its own AVX-512 intrinsics' placeholder operands as maybe
@@ -11,8 +11,8 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 
-#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
 
 #include "Waveforms.h"
