@@ -31,7 +31,7 @@ intptr_t host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
 constexpr int32_t kMaxBlock = 20000;
 constexpr int32_t kHugeBlock = 1000000;
 constexpr float kCleanLimit = 1e6f;
-constexpr int64_t kSampleBudget = 150000;  // per input, the huge block aside
+constexpr int64_t kSampleBudget = 80000;  // per input, the huge block aside
 
 float takeParameter(fuzzinput::Reader& in) {
     const uint8_t sel = in.u8();
