@@ -48,9 +48,9 @@ long automationThread(AEffect* e, const std::atomic<bool>& done) {
     return writes;
 }
 
-class Threads : public reliability::HeadlessHost {};
+class ThreadedHost : public reliability::HeadlessHost {};
 
-TEST_F(Threads, ParameterWritesDuringProcessing) {
+TEST_F(ThreadedHost, ParameterWritesDuringProcessing) {
     AEffect* e = VSTPluginMain(reliability::zeroHost);
     ASSERT_NE(e, nullptr);
     dispatch(e, effMainsChanged, 0, 1);
@@ -80,7 +80,7 @@ TEST_F(Threads, ParameterWritesDuringProcessing) {
     dispatch(e, effClose);
 }
 
-TEST_F(Threads, ParameterWritesDuringEditorDrawing) {
+TEST_F(ThreadedHost, ParameterWritesDuringEditorDrawing) {
     AEffect* e = VSTPluginMain(reliability::zeroHost);
     ASSERT_NE(e, nullptr);
     dispatch(e, effMainsChanged, 0, 1);
