@@ -93,11 +93,13 @@ inline bool leaksFound() {
 #endif
 }
 
-// Bytes of heap in use by the program (the allocator's own count; only
-// meaningful without a sanitizer, whose allocator it does not see).
+// Bytes of heap in use by the program: the allocator's arena blocks plus
+// its separately mapped large blocks (an effect object is one of those).
+// Only meaningful without a sanitizer, whose allocator it does not see.
 inline size_t heapInUse() {
     malloc_trim(0);
-    return mallinfo2().uordblks;
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
 }
 
 // A block of a 440 Hz tone through the replacing entry; answers whether every
