@@ -108,6 +108,8 @@ int32_t TrellisorEditor::open(void* ptr) {
         close();
 
     AEffGUIEditor::open(ptr);
+    uiThread.store(std::this_thread::get_id());
+    pendingParameters.store(0);   // the controls start from the effect's values
 
     for (int i = 0; i < kNumControlBitmaps; ++i) {
         if (!controlBitmaps[i])
@@ -165,10 +167,12 @@ int32_t TrellisorEditor::open(void* ptr) {
         winTypeButton->setValue(parameter(kWinType));
         frame->addView(winTypeButton);
     }
+    isOpen.store(true);
     return 1;
 }
 
 void TrellisorEditor::close() {
+    isOpen.store(false);
     dropView(frame, freqNudgeDisplay);
     dropView(frame, freqNudgeSlider);
     dropView(frame, regenDisplay);
@@ -192,6 +196,26 @@ void TrellisorEditor::close() {
 
 void TrellisorEditor::setParameter(int32_t index, float value) {
     (void)value;   // the controls take the value the effect holds
+    if (std::this_thread::get_id() != uiThread.load()) {
+        // Another thread: the views may be built or torn down meanwhile.
+        if (!isOpen.load())
+            return;
+        if (index >= 0 && index <= kWinType)
+            pendingParameters.fetch_or(1u << index);
+        postUpdate();
+        return;
+    }
+    setControls(index);
+}
+
+void TrellisorEditor::update() {
+    uint32_t pending = pendingParameters.exchange(0);
+    for (int32_t index = 0; pending != 0; ++index, pending >>= 1)
+        if (pending & 1u)
+            setControls(index);
+}
+
+void TrellisorEditor::setControls(int32_t index) {
     if (!frame)
         return;
 

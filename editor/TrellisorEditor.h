@@ -21,7 +21,9 @@
 // flag; it never draws, allocates or locks.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 
 #include "AEffGUIEditor.h"
 #include "CControl.h"
@@ -49,7 +51,12 @@ public:
     // Sets the controls of parameter index to the effect's present value
     // (the value argument is not used) and raises the update flag. Does
     // nothing while the editor is closed; other indices update no control.
+    // Called on any other thread than the one that opened the editor (an
+    // automation or audio thread), it touches no view: it marks the index
+    // and raises the update flag, and the next idle sets the controls.
     void setParameter(int32_t index, float value) override;
+    // Sets the controls of the parameters marked by other threads.
+    void update() override;
     // A user gesture changed control: tags 0-6 become an automated
     // parameter change; the control is drawn at once when context is given.
     void valueChanged(CDrawContext* context, CControl* control) override;
@@ -90,4 +97,11 @@ private:
     COnOffButton* winTypeButton = nullptr;
     CBitmap* background = nullptr;
     CBitmap* controlBitmaps[kNumControlBitmaps] = {};
+
+    void setControls(int32_t index);
+    // The thread that opened the editor, the parameter indices (bits) that
+    // other threads changed since the last idle, and whether the views exist.
+    std::atomic<std::thread::id> uiThread{};
+    std::atomic<uint32_t> pendingParameters{0};
+    std::atomic<bool> isOpen{false};
 };

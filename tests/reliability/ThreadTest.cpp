@@ -7,7 +7,10 @@
 #include <cstring>
 #include <thread>
 
+#include "AudioEffect.h"
+#include "CSlider.h"
 #include "ReliabilitySupport.h"
+#include "TrellisorEditor.h"
 
 namespace {
 
@@ -108,6 +111,34 @@ TEST_F(ThreadedHost, ParameterWritesDuringEditorDrawing) {
     e->setParameter(e, 1, 0.75f);
     dispatch(e, effEditIdle);
     EXPECT_FLOAT_EQ(e->getParameter(e, 1), 0.75f);
+    dispatch(e, effEditClose);
+    dispatch(e, effClose);
+}
+
+TEST_F(ThreadedHost, ParameterWritesWhileTheEditorOpensAndCloses) {
+    AEffect* e = VSTPluginMain(reliability::zeroHost);
+    ASSERT_NE(e, nullptr);
+    auto* editor = static_cast<TrellisorEditor*>(static_cast<AudioEffect*>(e->object)->editorPointer());
+    ASSERT_NE(editor, nullptr);
+    std::atomic<bool> done{false};
+    long writes = 0;
+    std::thread automation([&] { writes = automationThread(e, done); });
+    // The views are built and torn down while the other thread writes.
+    constexpr int kCycles = 200;
+    for (int i = 0; i < kCycles; ++i) {
+        ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parentWindow), 1);
+        dispatch(e, effEditIdle);
+        dispatch(e, effEditClose);
+    }
+    ASSERT_EQ(dispatch(e, effEditOpen, 0, 0, &parentWindow), 1);
+    done.store(true);
+    automation.join();
+    std::printf("editor open/close: %d cycles, %ld parameter writes\n", kCycles, writes);
+    // A write from another thread reaches the controls at the next idle.
+    std::thread([e] { e->setParameter(e, 1, 0.625f); }).join();
+    dispatch(e, effEditIdle);
+    ASSERT_NE(editor->getRegenSlider(), nullptr);
+    EXPECT_FLOAT_EQ(editor->getRegenSlider()->getValue(), 0.625f);
     dispatch(e, effEditClose);
     dispatch(e, effClose);
 }
