@@ -65,6 +65,13 @@ void Trellisor::runFrame(const float* in, float* out, int k) {
         const float* window = outWindow[k];
         for (int i = 0; i < n; ++i) out[i] = out[i] * window[i];
     }
+
+    // Input far beyond full scale can overflow the oscillator sum; such a
+    // sample would hand the host an infinity or a NaN, so it leaves as
+    // silence. Every finite result is left exactly as it is.
+    for (int i = 0; i < n; ++i) {
+        if (!std::isfinite(out[i])) out[i] = 0.0f;
+    }
 }
 
 // Adds the sounding oscillators of size k to out[0 .. N-1], in ascending

@@ -386,6 +386,44 @@ INSTANTIATE_TEST_SUITE_P(Modes, NonFiniteInput,
                          ::testing::Values(RecoveryCase{0.0f, 0.0f, 256}, RecoveryCase{0.0f, 1.0f, 1024},
                                            RecoveryCase{1.0f, 0.0f, 256}, RecoveryCase{1.0f, 1.0f, 1024}));
 
+struct HugeInputCase {
+    float keepFreqs;
+    float fftSize;
+    float winType;
+    float type;
+    float amplitude;
+};
+
+class HugeInput : public ::testing::TestWithParam<HugeInputCase> {};
+
+// Finite input, however loud, with parameters in 0..1 gives finite output.
+TEST_P(HugeInput, OutputStaysFinite) {
+    const HugeInputCase& c = GetParam();
+    auto fx = makeProbe();
+    fx->setParameter(kKeepFreqs, c.keepFreqs);
+    fx->setParameter(kFftSize, c.fftSize);
+    fx->setParameter(kWinType, c.winType);
+    fx->setParameter(kType, c.type);
+    fx->setParameter(kRegen, 1.0f);
+    fx->setParameter(kThresh, 1.0f);
+    // A loud stretch, then input at a normal level again.
+    std::vector<float> in = testSignal(24576, 9);
+    for (size_t t = 0; t < 12288; ++t) in[t] *= c.amplitude;
+    const std::vector<float> out = runBlocks(*fx, in, {1000});
+    double energyAfter = 0.0;
+    for (size_t t = 0; t < out.size(); ++t) {
+        ASSERT_TRUE(std::isfinite(out[t])) << "sample " << t;
+        if (t >= 12288 + 3 * 1024) energyAfter += double(out[t]) * out[t];
+    }
+    EXPECT_GT(energyAfter, 1.0) << "the resynthesis resumes at a normal level";
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, HugeInput,
+                         ::testing::Values(HugeInputCase{0.0f, 0.0f, 0.0f, 0.0f, 1e18f},
+                                           HugeInputCase{0.0f, 1.0f, 1.0f, 0.75f, 1e30f},
+                                           HugeInputCase{1.0f, 0.0f, 0.0f, 0.5f, 1e35f},
+                                           HugeInputCase{1.0f, 1.0f, 1.0f, 1.0f, 3e38f}));
+
 TEST(AccumulatingEntry, AddsIndependentNoiseAndReadsNoInput) {
     auto fx = makeProbe();
     const int n = 4000;
