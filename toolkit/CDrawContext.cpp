@@ -139,31 +139,27 @@ void CDrawContext::resetClipRect() {
     setClipRect(r);
 }
 
-void CDrawContext::setFillColor(CColor color) {
-    fillColor = color;
+void CDrawContext::applyForeColor(CColor color) {
     if (!window) return;
     platform::Port* p = port();
     if (!p) return;
     PortScope scope(p);
     p->setForeColor(CColor2Rgb(color));
+}
+
+void CDrawContext::setFillColor(CColor color) {
+    fillColor = color;
+    applyForeColor(color);
 }
 
 void CDrawContext::setFrameColor(CColor color) {
     frameColor = color;
-    if (!window) return;
-    platform::Port* p = port();
-    if (!p) return;
-    PortScope scope(p);
-    p->setForeColor(CColor2Rgb(color));
+    applyForeColor(color);
 }
 
 void CDrawContext::setFontColor(CColor color) {
     fontColor = color;
-    if (!window) return;
-    platform::Port* p = port();
-    if (!p) return;
-    PortScope scope(p);
-    p->setForeColor(CColor2Rgb(color));
+    applyForeColor(color);
 }
 
 void CDrawContext::setFont(CFont newFont, long size, long style) {

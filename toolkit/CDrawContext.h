@@ -120,6 +120,8 @@ protected:
     platform::Window* inputWindow() const;
     // Applies the stored pen (size, pattern, mode) to the port.
     void applyPen(platform::Port& p);
+    // Makes color the port's foreground colour (nothing without a window).
+    void applyForeColor(CColor color);
 
     CPoint offsetScreen;
     CPoint offset;
