@@ -9,13 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <malloc.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <xcb/xcb.h>
@@ -37,8 +31,7 @@
 
 #include "AEffect.h"
 #include "Picture.h"
-
-extern char** environ;
+#include "XvfbServer.h"
 
 namespace {
 
@@ -46,103 +39,10 @@ using namespace std::chrono_literals;
 
 // ------------------------------------------------------------- the X server
 
-class XServer {
-public:
-    // Starts the server on first use.
-    static XServer& get() {
-        static XServer server;
-        started = true;
-        return server;
-    }
-    static inline bool started = false;
-    bool available() const { return !display_.empty(); }
-    const std::string& reason() const { return reason_; }
-    void stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-
-private:
-    XServer() {
-        const std::string xvfb = XVFB_PATH;
-        if (xvfb.empty() || access(xvfb.c_str(), X_OK) != 0) {
-            reason_ = "Xvfb was not found when the tests were built";
-            return;
-        }
-        if (!start(xvfb))
-            reason_ = "Xvfb did not start";
-        else
-            setenv("DISPLAY", display_.c_str(), 1);
-    }
-    static bool canConnect(const std::string& display) {
-        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-        const bool ok = c && !xcb_connection_has_error(c);
-        if (c)
-            xcb_disconnect(c);
-        return ok;
-    }
-    // Xvfb picks a free display itself (-displayfd) and writes its number,
-    // then a newline, once it accepts clients: parallel runs never collide.
-    bool start(const std::string& xvfb) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return false;
-        std::vector<std::string> args{xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                      "640x480x24", "-nolisten", "tcp", "-noreset"};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        const int rc = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (rc != 0) {
-            close(fds[0]);
-            return false;
-        }
-        std::string number;
-        const auto deadline = std::chrono::steady_clock::now() + 15s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd p{fds[0], POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            char c;
-            if (read(fds[0], &c, 1) != 1 || c == '\n')
-                break;
-            number += c;
-        }
-        close(fds[0]);
-        if (number.empty() || !canConnect(":" + number)) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            return false;
-        }
-        pid_ = pid;
-        display_ = ":" + number;
-        return true;
-    }
-    std::string display_;
-    std::string reason_;
-    pid_t pid_ = -1;
-};
-
-struct StopServer : ::testing::Environment {
-    void TearDown() override {
-        if (XServer::started)
-            XServer::get().stop();
-    }
-};
-[[maybe_unused]] ::testing::Environment* const gStopServer =
-    ::testing::AddGlobalTestEnvironment(new StopServer);
+// The window tests' server, started on first use, DISPLAY pointing at it.
+trellisor::test::XvfbServer& xserver() {
+    return trellisor::test::XvfbServer::shared({.width = 640, .height = 480});
+}
 
 // ------------------------------------------------------------- host callback
 
@@ -239,8 +139,8 @@ private:
 class EditorWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!XServer::get().available())
-            GTEST_SKIP() << "no X server for the window test: " << XServer::get().reason();
+        if (!xserver().available())
+            GTEST_SKIP() << "no X server for the window test: " << xserver().reason();
         takeCalls();
         module = dlopen(TRELLISOR_PLUGIN, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(module, nullptr) << dlerror();

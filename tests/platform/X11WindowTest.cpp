@@ -7,6 +7,7 @@
 #include "HeadlessBackend.h"
 #include "Port.h"
 #include "Window.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +15,6 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -31,130 +26,23 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 using namespace platform;
 
 namespace {
 
 // ------------------------------------------------------------------ the X server
 
-class XServer {
-public:
-    // The server of the tests (24-bit), DISPLAY pointing at it.
-    static XServer& get() {
-        static XServer server(24, true);
-        return server;
-    }
-    // A 16-bit server for the pixel conversion, started on first use.
-    static XServer& get16() {
-        static XServer server(16, false);
-        return server;
-    }
-    bool available() const { return !display_.empty(); }
-    std::string const& display() const { return display_; }
-    std::string const& reason() const { return reason_; }
-    void stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
+using trellisor::test::XvfbServer;
 
-private:
-    XServer(int depth, bool main) {
-        std::string xvfb = XVFB_PATH;
-        if (!xvfb.empty() && access(xvfb.c_str(), X_OK) == 0) {
-            if (!start(xvfb, depth))
-                reason_ = "Xvfb at " + xvfb + " did not start";
-        } else {
-            reason_ = "no Xvfb found at build time";
-        }
-        if (!main)
-            return;
-        if (display_.empty()) {
-            char const* d = std::getenv("DISPLAY");
-            if (d && *d && canConnect(d))
-                display_ = d;
-            else
-                reason_ += " and no X display is reachable";
-        }
-        if (!display_.empty())
-            setenv("DISPLAY", display_.c_str(), 1);
-    }
-
-    static bool canConnect(std::string const& display) {
-        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-        bool ok = c && !xcb_connection_has_error(c);
-        if (c)
-            xcb_disconnect(c);
-        return ok;
-    }
-
-    // Starts Xvfb on a display number of its own choosing (-displayfd), so
-    // that parallel runs never share or steal a display.
-    bool start(std::string const& xvfb, int depth) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return false;
-        std::string fdArg = std::to_string(fds[1]);
-        std::vector<std::string> args{xvfb, "-displayfd", fdArg, "-screen", "0", "320x240x" + std::to_string(depth),
-                                      "-nolisten", "tcp", "-noreset"};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        int rc = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        if (rc != 0) {
-            close(fds[0]);
-            return false;
-        }
-        // Xvfb writes the display number and a newline once it accepts clients.
-        std::string number;
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (std::chrono::steady_clock::now() < end) {
-            pollfd p{fds[0], POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            char c;
-            if (read(fds[0], &c, 1) != 1)
-                break;   // closed: Xvfb gave up
-            if (c == '\n')
-                break;
-            number += c;
-        }
-        close(fds[0]);
-        if (number.empty() || !canConnect(":" + number)) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            return false;
-        }
-        pid_ = pid;
-        display_ = ":" + number;
-        return true;
-    }
-
-    std::string display_;
-    std::string reason_;
-    pid_t pid_ = -1;
-};
-
-struct StopServer : ::testing::Environment {
-    void TearDown() override {
-        XServer::get().stop();
-        XServer::get16().stop();
-    }
-};
-[[maybe_unused]] ::testing::Environment* const gStopServer = ::testing::AddGlobalTestEnvironment(new StopServer);
+// The server of the tests (24-bit), DISPLAY pointing at it; without Xvfb,
+// the DISPLAY of the environment when it answers.
+XvfbServer& xserver() {
+    return XvfbServer::shared({.width = 320, .height = 240, .depth = 24, .fallBackToDisplay = true});
+}
+// A 16-bit server for the pixel conversion, started on first use.
+XvfbServer& xserver16() {
+    return XvfbServer::shared({.width = 320, .height = 240, .depth = 16, .exportDisplay = false});
+}
 
 // ------------------------------------------------------------------ what a listener saw
 
@@ -238,7 +126,7 @@ public:
     static constexpr int kParentX = 10, kParentY = 20;
 
     // A parent window at (x, y) on the screen; x + 200 may leave the screen.
-    explicit X11Harness(int x = kParentX, int y = kParentY, std::string const& display = XServer::get().display())
+    explicit X11Harness(int x = kParentX, int y = kParentY, std::string const& display = xserver().display())
         : x_(x), y_(y) {
         c_ = xcb_connect(display.c_str(), nullptr);
         if (!c_ || xcb_connection_has_error(c_))
@@ -474,10 +362,10 @@ protected:
 
     void SetUp() override {
         if (GetParam() == "x11") {
-            if (!XServer::get().available())
-                GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+            if (!xserver().available())
+                GTEST_SKIP() << "X11 window tests skipped: " << xserver().reason();
             auto x = std::make_unique<X11Harness>();
-            ASSERT_TRUE(x->ok()) << "cannot connect to " << XServer::get().display();
+            ASSERT_TRUE(x->ok()) << "cannot connect to " << xserver().display();
             harness = std::move(x);
         } else {
             harness = std::make_unique<HeadlessHarness>();
@@ -559,8 +447,8 @@ protected:
     Recorder recorder;
 
     void SetUp() override {
-        if (!XServer::get().available())
-            GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+        if (!xserver().available())
+            GTEST_SKIP() << "X11 window tests skipped: " << xserver().reason();
         host = std::make_unique<X11Harness>();
         ASSERT_TRUE(host->ok());
         window.reset(x11Backend().openWindow(host->parent(), 64, 48));
@@ -745,8 +633,8 @@ TEST_F(X11Window, ActsAsAnXdndDropTarget) {
 }
 
 TEST(X11Backend, RefusesWhatItCannotOpen) {
-    if (!XServer::get().available())
-        GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+    if (!xserver().available())
+        GTEST_SKIP() << "X11 window tests skipped: " << xserver().reason();
     EXPECT_EQ(x11Backend().openWindow(nullptr, 10, 10), nullptr);
     EXPECT_EQ(x11Backend().openWindow(reinterpret_cast<void*>(uintptr_t(0x3fffff7)), 10, 10), nullptr)
         << "a window id that does not exist";
@@ -757,8 +645,8 @@ TEST(X11Backend, RefusesWhatItCannotOpen) {
 }
 
 TEST(X11Backend, TwoWindowsOnTwoParentsWorkSideBySide) {
-    if (!XServer::get().available())
-        GTEST_SKIP() << "X11 window tests skipped: " << XServer::get().reason();
+    if (!xserver().available())
+        GTEST_SKIP() << "X11 window tests skipped: " << xserver().reason();
     X11Harness a, b(220, 20);   // side by side, not overlapping
     ASSERT_TRUE(a.ok() && b.ok());
     std::unique_ptr<Window> wa(x11Backend().openWindow(a.parent(), 20, 20));
@@ -778,7 +666,7 @@ TEST(X11Backend, TwoWindowsOnTwoParentsWorkSideBySide) {
 }
 
 TEST(X11Backend, ConvertsPixelsForA16BitScreen) {
-    XServer& server = XServer::get16();
+    XvfbServer& server = xserver16();
     if (!server.available())
         GTEST_SKIP() << "16-bit X server not available: " << server.reason();
     X11Harness host(X11Harness::kParentX, X11Harness::kParentY, server.display());

@@ -8,11 +8,7 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <xcb/xcb.h>
@@ -26,74 +22,12 @@
 #include <vector>
 
 #include "AEffect.h"
-
-extern char** environ;
+#include "XvfbServer.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-// An Xvfb of the test's own, on the first free display from :210.
-class XServer {
-public:
-    ~XServer() { kill(SIGTERM); }
-    // Answers an empty text on success, else why not.
-    std::string start() {
-        const std::string xvfb = XVFB_PATH;
-        if (xvfb.empty() || access(xvfb.c_str(), X_OK) != 0) return "Xvfb was not found when the tests were built";
-        for (int n = 210; n < 250; ++n) {
-            struct stat st;
-            if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0 ||
-                stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) == 0)
-                continue;
-            if (launch(xvfb, ":" + std::to_string(n))) return "";
-        }
-        return "Xvfb did not start";
-    }
-    void kill(int signal) {
-        if (pid_ > 0) {
-            ::kill(pid_, signal);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-    const std::string& display() const { return display_; }
-
-private:
-    bool launch(const std::string& xvfb, const std::string& display) {
-        std::vector<std::string> args{xvfb, display, "-screen", "0", "640x480x24", "-nolisten", "tcp"};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        const int rc = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) return false;
-        for (int i = 0; i < 200; ++i) {
-            if (waitpid(pid, nullptr, WNOHANG) == pid) return false;
-            xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-            const bool ok = c && !xcb_connection_has_error(c);
-            if (c) xcb_disconnect(c);
-            if (ok) {
-                pid_ = pid;
-                display_ = display;
-                setenv("DISPLAY", display.c_str(), 1);
-                return true;
-            }
-            std::this_thread::sleep_for(25ms);
-        }
-        ::kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        return false;
-    }
-    pid_t pid_ = -1;
-    std::string display_;
-};
 
 intptr_t host(AEffect*, int32_t opcode, int32_t, intptr_t, void*, float) {
     return opcode == audioMasterVersion ? 2400 : 0;
@@ -157,8 +91,7 @@ private:
 class X11Faults : public ::testing::Test {
 protected:
     void SetUp() override {
-        const std::string why = server.start();
-        if (!why.empty()) GTEST_SKIP() << "no X server for the X11 fault tests: " << why;
+        if (!server.start()) GTEST_SKIP() << "no X server for the X11 fault tests: " << server.reason();
         // Kept mapped after dlclose, as many hosts keep plug-ins, so that the
         // leak sanitizer at exit still sees the module's own globals.
         module = dlopen(TRELLISOR_PLUGIN, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
@@ -208,7 +141,8 @@ protected:
         return longest;
     }
 
-    XServer server;
+    // A server of each test's own, so that a test may kill it.
+    trellisor::test::XvfbServer server{{.width = 640, .height = 480}};
     void* module = nullptr;
     AEffect* effect = nullptr;
     xcb_connection_t* conn = nullptr;

@@ -9,11 +9,6 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -29,97 +24,21 @@
 #include "AudioEffectX.h"
 #include "ToolkitFixture.h"
 #include "Window.h"
-
-extern char** environ;
+#include "XvfbServer.h"
 
 namespace {
 
-// An Xvfb on a free display, started once for the whole program.
-class XServer {
-public:
-    static XServer& get() {
-        static XServer server;
-        return server;
-    }
-    bool available() const { return !display_.empty(); }
-    const std::string& display() const { return display_; }
-    const std::string& reason() const { return reason_; }
-    void stop() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-    }
-
-private:
-    XServer() {
-        std::string xvfb = XVFB_PATH;
-        if (xvfb.empty() || access(xvfb.c_str(), X_OK) != 0) {
-            reason_ = "no Xvfb found at build time";
-            return;
-        }
-        for (int n = 150; n < 190 && display_.empty(); ++n) {
-            struct stat st;
-            if (stat(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), &st) == 0 ||
-                stat(("/tmp/.X11-unix/X" + std::to_string(n)).c_str(), &st) == 0)
-                continue;
-            if (start(xvfb, n)) display_ = ":" + std::to_string(n);
-        }
-        if (display_.empty())
-            reason_ = "Xvfb did not start";
-        else
-            setenv("DISPLAY", display_.c_str(), 1);
-    }
-    static bool canConnect(const std::string& display) {
-        xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-        bool ok = c && !xcb_connection_has_error(c);
-        if (c) xcb_disconnect(c);
-        return ok;
-    }
-    bool start(const std::string& xvfb, int n) {
-        std::string disp = ":" + std::to_string(n);
-        std::vector<std::string> args{xvfb, disp, "-screen", "0", "320x240x24", "-nolisten", "tcp", "-noreset"};
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        int rc = posix_spawn(&pid, xvfb.c_str(), &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) return false;
-        for (int i = 0; i < 200; ++i) {
-            if (waitpid(pid, nullptr, WNOHANG) == pid) return false;
-            if (canConnect(disp)) {
-                pid_ = pid;
-                return true;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        }
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        return false;
-    }
-    std::string display_;
-    std::string reason_;
-    pid_t pid_ = -1;
-};
-
-struct StopServer : ::testing::Environment {
-    void TearDown() override { XServer::get().stop(); }
-};
-[[maybe_unused]] ::testing::Environment* const gStopServer =
-    ::testing::AddGlobalTestEnvironment(new StopServer);
+// An Xvfb for the whole program, started on first use, DISPLAY pointing at it.
+trellisor::test::XvfbServer& xserver() {
+    return trellisor::test::XvfbServer::shared({.width = 320, .height = 240});
+}
 
 // The host: a top-level window on its own connection, pixel reads and XTest input.
 class Host {
 public:
     static constexpr int kX = 10, kY = 20;
     Host() {
-        c = xcb_connect(XServer::get().display().c_str(), nullptr);
+        c = xcb_connect(xserver().display().c_str(), nullptr);
         if (!c || xcb_connection_has_error(c)) return;
         screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
         parent = xcb_generate_id(c);
@@ -231,8 +150,8 @@ public:
 class X11EditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!XServer::get().available())
-            GTEST_SKIP() << "X11 editor test skipped: " << XServer::get().reason();
+        if (!xserver().available())
+            GTEST_SKIP() << "X11 editor test skipped: " << xserver().reason();
         platform::setBackend(nullptr);  // the X11 backend
         host = std::make_unique<Host>();
         ASSERT_TRUE(host->ok);
