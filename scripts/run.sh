@@ -11,9 +11,9 @@ cmake --install build
 mkdir -p demo
 build/trellisor-render --plugin "$HOME/.vst/Trellisor.so" --save-input demo/demo-in.wav \
   --set regen=1 --set type=0.25 --set freqnudge=0.7 --set "win type=1" --set thresh=1 \
-  --spectrogram demo/demo-spectrogram.png demo/demo-out.wav
+  --spectrogram demo/demo-spectra.png demo/demo-out.wav
 echo
 echo "Plug-in installed: $HOME/.vst/Trellisor.so"
 echo "Demo input:        $PWD/demo/demo-in.wav"
 echo "Rendered output:   $PWD/demo/demo-out.wav"
-echo "Spectrogram:       $PWD/demo/demo-spectrogram.png"
+echo "Spectrogram:       $PWD/demo/demo-spectra.png"

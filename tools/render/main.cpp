@@ -20,7 +20,7 @@
 #include "ProgressMeter.h"
 #include "RenderError.h"
 #include "Renderer.h"
-#include "Spectrogram.h"
+#include "SpectrumPicture.h"
 #include "VstHost.h"
 
 #ifndef TRELLISOR_DEFAULT_PLUGIN

@@ -1,4 +1,4 @@
-#include "Spectrogram.h"
+#include "SpectrumPicture.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Fft.h"
-#include "Spectrogram.h"
+#include "SpectrumPicture.h"
 
 namespace {
 
